@@ -1,0 +1,83 @@
+#include "cli/options.h"
+
+#include <CLI/CLI.hpp>
+
+#include <thread>
+
+namespace quorvant::cli {
+
+namespace {
+
+using engine::TargetFormat;
+
+std::string format_list() {
+  std::string names;
+  for (const auto& f : engine::target_formats()) {
+    if (!names.empty()) names += ", ";
+    names += f.name;
+  }
+  return names;
+}
+
+// Engine options that belong to other formats are refused rather than
+// silently ignored.
+std::string misplaced_option(const CLI::App& app, TargetFormat format) {
+  const bool jpg = format == TargetFormat::kJpg;
+  for (const char* name : {"--quality", "--smoothing", "--no-optimize"}) {
+    if (!jpg && app.count(name) > 0) return std::string(name) + " applies to JPG only";
+  }
+  if (app.count("--grey") > 0 && !jpg && format != TargetFormat::kTif) return "--grey applies to JPG and TIF only";
+  if (app.count("--plain") > 0 && format != TargetFormat::kPgm && format != TargetFormat::kPpm) {
+    return "--plain applies to PGM and PPM only";
+  }
+  return {};
+}
+
+}  // namespace
+
+std::variant<CliOptions, int> parse_command_line(int argc, const char* const* argv) {
+  CliOptions options;
+  options.jobs = std::max(1u, std::thread::hardware_concurrency());
+
+  CLI::App app{"Converts pictures (JPEG, BMP, TIFF, PNG, PCX, PhotoCD) into one of ten formats.",
+               "quorvant-convert"};
+  std::string format_name;
+  bool no_optimize = false;
+  bool plain = false;
+  app.add_option("--to", format_name, "target format: " + format_list())->required();
+  app.add_option("inputs", options.inputs, "picture files, or folders whose pictures are all converted")
+      ->required();
+  app.add_option("-o,--output", options.output_folder, "output folder, created when missing")
+      ->capture_default_str();
+  app.add_flag("-r,--recursive", options.recursive, "also convert the pictures in sub-folders");
+  app.add_option("-j,--jobs", options.jobs, "conversions run in parallel (default: one per core)")
+      ->check(CLI::Range(1u, 1024u));
+  app.add_option("--quality", options.convert.quality, "JPG: picture quality")
+      ->check(CLI::Range(1, 100))
+      ->capture_default_str();
+  app.add_option("--smoothing", options.convert.smoothing, "JPG: smoothing")
+      ->check(CLI::Range(0, 100))
+      ->capture_default_str();
+  app.add_flag("--grey,--gray", options.convert.grey, "JPG, TIF: write grey instead of colour");
+  app.add_flag("--no-optimize", no_optimize, "JPG: keep the standard Huffman tables");
+  app.add_flag("--plain", plain, "PGM, PPM: write the plain text form instead of the binary one");
+  app.add_flag("--overwrite", options.overwrite, "replace existing files and let later inputs replace earlier ones");
+  app.add_flag("--json", options.json, "print one JSON object per file on standard output");
+  app.add_flag("-q,--quiet", options.quiet, "no progress bar");
+
+  try {
+    app.parse(argc, argv);
+    const auto format = engine::parse_target_format(format_name);
+    if (!format) throw CLI::ValidationError("--to", "unknown format '" + format_name + "'; use one of " + format_list());
+    options.format = *format;
+    if (std::string why = misplaced_option(app, *format); !why.empty()) throw CLI::ValidationError(why);
+  } catch (const CLI::ParseError& e) {
+    const int status = app.exit(e);
+    return status == 0 ? 0 : static_cast<int>(kUsageError);
+  }
+  options.convert.optimise = !no_optimize;
+  options.convert.raw = !plain;
+  return options;
+}
+
+}  // namespace quorvant::cli

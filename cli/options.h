@@ -1,0 +1,31 @@
+// What the user asked quorvant-convert to do.
+#pragma once
+
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "engine/convert.h"
+#include "engine/target_format.h"
+
+namespace quorvant::cli {
+
+struct CliOptions {
+  engine::TargetFormat format = engine::TargetFormat::kJpg;
+  engine::ConvertOptions convert;
+  std::vector<std::string> inputs;
+  std::string output_folder = "converted";
+  bool recursive = false;
+  unsigned jobs = 1;
+  bool overwrite = false;
+  bool json = false;
+  bool quiet = false;
+};
+
+enum ExitStatus : int { kAllWritten = 0, kSomeFailed = 1, kUsageError = 2 };
+
+// Parses the command line. Returns the options, or the exit status to end
+// with at once (0 after --help, kUsageError after a usage message).
+std::variant<CliOptions, int> parse_command_line(int argc, const char* const* argv);
+
+}  // namespace quorvant::cli

@@ -1,0 +1,77 @@
+#include "cli/plan.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+#include <utility>
+
+namespace quorvant::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using FileId = std::pair<dev_t, ino_t>;
+
+std::optional<FileId> file_id(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return FileId{info.st_dev, info.st_ino};
+}
+
+bool exists(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0;
+}
+
+}  // namespace
+
+std::string destination_for(const std::string& source, const std::string& output_folder,
+                            engine::TargetFormat format) {
+  fs::path name = fs::path(source).filename();
+  if (name.empty() || name == "." || name == "..") name = "picture";
+  name.replace_extension(engine::describe(format).extension);
+  return (fs::path(output_folder) / name).string();
+}
+
+Plan make_plan(const std::vector<std::string>& sources, const std::string& output_folder,
+               engine::TargetFormat format, bool overwrite) {
+  std::set<FileId> source_files;
+  for (const std::string& source : sources) {
+    if (const auto id = file_id(source)) source_files.insert(*id);
+  }
+
+  Plan plan;
+  std::map<std::string, size_t> lane_of_destination;
+  for (const std::string& source : sources) {
+    Job job{source, destination_for(source, output_folder, format), {}};
+    const auto taken = lane_of_destination.find(job.destination);
+    const auto destination_id = file_id(job.destination);
+    if (destination_id && source_files.contains(*destination_id)) {
+      job.skip_reason = "skipped: " + job.destination + (destination_id == file_id(source)
+                                                             ? " is the source itself"
+                                                             : " is another source of this run");
+    } else if (!overwrite && taken != lane_of_destination.end()) {
+      job.skip_reason = "skipped: " + job.destination + " is already the output of " +
+                        plan.jobs[plan.lanes[taken->second].front()].source;
+    } else if (!overwrite && exists(job.destination) && exists(source)) {
+      job.skip_reason = "skipped: " + job.destination + " exists";
+    }
+
+    const size_t index = plan.jobs.size();
+    plan.jobs.push_back(std::move(job));
+    if (!plan.jobs.back().skip_reason.empty()) continue;
+    if (taken != lane_of_destination.end()) {
+      plan.lanes[taken->second].push_back(index);
+    } else {
+      lane_of_destination.emplace(plan.jobs.back().destination, plan.lanes.size());
+      plan.lanes.push_back({index});
+    }
+  }
+  return plan;
+}
+
+}  // namespace quorvant::cli

@@ -1,0 +1,137 @@
+#include "engine/bmp/bmp_reader.h"
+
+#include <new>
+
+#include "engine/bmp/bmp_layout.h"
+#include "engine/byte_order.h"
+
+namespace quorvant::engine::bmp {
+
+bool BmpReader::open(const std::string& path, ImageBuffer& target, ProgressCallback progress) {
+  close();
+  file_ = File::open_read(path);
+  uint8_t header[kFileHeaderSize];
+  if (!file_ || !file_.read_exact(header, sizeof header) || header[0] != 'B' ||
+      (header[1] != 'M' && header[1] != 'A')) {
+    close();
+    return false;
+  }
+  file_size_ = file_.size().value_or(0);
+  pixel_offset_ = load_le32(header + kPixelOffsetAt);
+  // The information block runs from the file header to the pixels. Its
+  // length comes from the file, so it is checked against the file's size
+  // before anything is allocated for it.
+  if (pixel_offset_ < kFileHeaderSize + 4 || pixel_offset_ > file_size_) {
+    close();
+    return false;
+  }
+  try {
+    info_.resize(pixel_offset_ - kFileHeaderSize);
+  } catch (const std::bad_alloc&) {
+    close();
+    return false;
+  }
+  if (!file_.read_exact(info_.data(), info_.size()) || !decode_header()) {
+    close();
+    return false;
+  }
+  target_ = &target;
+  progress_ = std::move(progress);
+  return true;
+}
+
+bool BmpReader::decode_header() {
+  const uint8_t* h = info_.data();
+  const bool core_header = load_le32(h + kHeaderSizeAt) == kCoreHeaderSize;
+  if (info_.size() < (core_header ? kCoreHeaderSize : kInfoHeaderSize)) return false;
+
+  // Both headers are first tested on their 32-bit words at offsets 4 and 8.
+  const auto word_at_4 = static_cast<int32_t>(load_le32(h + kWidthAt));
+  const auto word_at_8 = static_cast<int32_t>(load_le32(h + kHeightAt));
+  if (word_at_4 < 1 || word_at_8 == 0) return false;
+
+  uint32_t depth = 0;
+  if (core_header) {
+    width_ = load_le16(h + kCoreWidthAt);
+    height_ = load_le16(h + kCoreHeightAt);
+    depth = load_le16(h + kCoreBitsAt);
+    bottom_up_ = true;
+  } else {
+    if (word_at_8 == INT32_MIN) return false;  // has no positive twin
+    width_ = word_at_4;
+    bottom_up_ = word_at_8 > 0;
+    height_ = bottom_up_ ? word_at_8 : -word_at_8;
+    const uint32_t compression = load_le32(h + kCompressionAt);
+    // Run-length compression fixes the depth whatever the bits field says;
+    // bit-field compression (3) of 24-bit pixels is stored like none.
+    switch (compression) {
+      case 0:
+      case 3:
+        depth = load_le16(h + kBitsAt);
+        break;
+      case 1:
+        depth = 8;
+        break;
+      case 2:
+        depth = 4;
+        break;
+      default:
+        return false;
+    }
+  }
+  if (depth != 24) return false;
+
+  // Both the stored rows and the picture in memory must fit the 32-bit limit.
+  return checked_pixel_bytes(width_, height_, 24) != 0 &&
+         row_size(static_cast<uint64_t>(width_)) * static_cast<uint64_t>(height_) <= kMaxPixelBytes;
+}
+
+bool BmpReader::read() {
+  const bool ok = target_ != nullptr && read_rows();
+  if (target_ != nullptr) report_progress(progress_, kPhaseReading, height_ - 1, height_);
+  close();
+  return ok;
+}
+
+bool BmpReader::read_rows() {
+  const uint64_t stride = row_size(static_cast<uint64_t>(width_));
+  // A file too short for its rows fails before the picture is made.
+  if (pixel_offset_ + stride * static_cast<uint64_t>(height_) > file_size_) return false;
+  if (!target_->create(width_, height_, 24, 0) || !file_.seek(pixel_offset_)) return false;
+
+  std::vector<uint8_t> stored;
+  try {
+    stored.resize(stride);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  for (int32_t i = 0; i < height_; ++i) {
+    if (!file_.read_exact(stored.data(), stored.size())) return false;
+    // Stored rows are bottom-up unless the header's height was negative,
+    // and each pixel is stored blue, green, red.
+    uint8_t* out = target_->row(bottom_up_ ? height_ - 1 - i : i);
+    const uint8_t* in = stored.data();
+    for (int32_t x = 0; x < width_; ++x, in += 3, out += 3) {
+      out[0] = in[2];
+      out[1] = in[1];
+      out[2] = in[0];
+    }
+    report_progress(progress_, kPhaseReading, i, height_);
+  }
+  return true;
+}
+
+void BmpReader::close() {
+  file_.close();
+  info_.clear();
+  info_.shrink_to_fit();
+  file_size_ = 0;
+  pixel_offset_ = 0;
+  width_ = 0;
+  height_ = 0;
+  bottom_up_ = true;
+  target_ = nullptr;
+  progress_ = nullptr;
+}
+
+}  // namespace quorvant::engine::bmp

@@ -1,0 +1,134 @@
+#include "engine/image_buffer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "engine/colour.h"
+#include "engine/quantise.h"
+#include "engine/source_colours.h"
+
+namespace quorvant::engine {
+
+namespace {
+
+constexpr const char* kScratchPrefix = "CSWCLASS";
+
+bool valid_depth(uint32_t bits) { return bits == 8 || bits == 16 || bits == 24 || bits == 32; }
+
+// Writes every pixel of `destination` from the colours of `source`; both have
+// the same size. `Store` gets the destination pixel's address and its colour.
+template <size_t kBytesPerPixel, class Store>
+void fill(const ImageBuffer& source, ImageBuffer& destination, Store&& store) {
+  uint8_t* out = destination.pixels();
+  for_each_colour(source, [&](size_t i, Rgb c) { store(out + kBytesPerPixel * i, c); });
+}
+
+void fill_direct(const ImageBuffer& source, ImageBuffer& destination) {
+  switch (destination.bits()) {
+    case 32:
+      fill<4>(source, destination, [](uint8_t* p, Rgb c) {
+        p[0] = 255;
+        p[1] = c.red;
+        p[2] = c.green;
+        p[3] = c.blue;
+      });
+      break;
+    case 24:
+      fill<3>(source, destination, [](uint8_t* p, Rgb c) {
+        p[0] = c.red;
+        p[1] = c.green;
+        p[2] = c.blue;
+      });
+      break;
+    case 16:
+      fill<2>(source, destination, [](uint8_t* p, Rgb c) {
+        const uint16_t code = colour_code(c.red, c.green, c.blue);
+        p[0] = static_cast<uint8_t>(code);
+        p[1] = static_cast<uint8_t>(code >> 8);
+      });
+      break;
+    case 8:
+      fill<1>(source, destination, [](uint8_t* p, Rgb c) { *p = grey_level(c.red, c.green, c.blue); });
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+uint64_t checked_pixel_bytes(int64_t width, int64_t height, uint32_t bits) {
+  if (width < 1 || height < 1 || !valid_depth(bits)) return 0;
+  const uint64_t stride = static_cast<uint64_t>(width) * (bits / 8);
+  if (stride > kMaxPixelBytes || static_cast<uint64_t>(height) > kMaxPixelBytes / stride) return 0;
+  return stride * static_cast<uint64_t>(height);
+}
+
+void ImageBuffer::clear() noexcept {
+  storage_.release();
+  palette_.clear();
+  palette_.shrink_to_fit();
+  width_ = 0;
+  height_ = 0;
+  bits_ = 0;
+  palette_count_ = 0;
+}
+
+bool ImageBuffer::create(int32_t width, int32_t height, uint32_t bits, int32_t palette_count) noexcept {
+  clear();
+  if (bits == 8 && palette_count < 0) return false;
+  const uint64_t bytes = checked_pixel_bytes(width, height, bits);
+  if (bytes == 0) return false;
+  const int32_t entries = bits == 8 ? palette_count : 0;
+  try {
+    palette_.resize(static_cast<size_t>(entries));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  if (!storage_.create(static_cast<size_t>(bytes), kScratchPrefix)) {
+    clear();
+    return false;
+  }
+  width_ = width;
+  height_ = height;
+  bits_ = bits;
+  palette_count_ = entries;
+  return true;
+}
+
+bool ImageBuffer::copy_from(const ImageBuffer& source) noexcept {
+  if (&source == this) return !empty();
+  if (source.width() < 1 || source.height() < 1) return false;
+  if (!create(source.width(), source.height(), source.bits(), source.palette_count())) return false;
+  std::memcpy(pixels(), source.pixels(), pixel_bytes());
+  std::copy(source.palette_.begin(), source.palette_.end(), palette_.begin());
+  flush();
+  return true;
+}
+
+void ImageBuffer::shrink_palette(int32_t count) {
+  if (count >= 0 && count < palette_count_) {
+    palette_.resize(static_cast<size_t>(count));
+    palette_count_ = count;
+  }
+}
+
+bool ImageBuffer::convert(ImageBuffer& destination, uint32_t bits, int32_t palette_count) const noexcept {
+  if (width_ < 1 || height_ < 1 || &destination == this) return false;
+  if (!valid_depth(bits) || (bits == 8 && palette_count < 0)) return false;
+
+  const bool to_palette = bits == 8 && palette_count >= 1;
+  // A picture already in the target form is copied as it is; for palette
+  // colour that means any palette picture, which keeps its own palette.
+  const bool same_form = to_palette ? (bits_ == 8 && palette_count_ > 0) : (bits_ == bits && palette_count_ == 0);
+  if (same_form) return destination.copy_from(*this);
+
+  if (!destination.create(width_, height_, bits, palette_count)) return false;
+  if (to_palette) return quantise(*this, destination, palette_count);
+  fill_direct(*this, destination);
+  destination.flush();
+  return true;
+}
+
+}  // namespace quorvant::engine

@@ -1,0 +1,95 @@
+// The image buffer is the engine's one in-memory picture: every reader fills
+// one and every writer reads one.
+//
+// Pixels are stored top row first, left to right, rows packed without
+// padding, so stride = width x bytes per pixel and size = stride x height.
+//   8 bits, no palette  one grey level
+//   8 bits, palette     one palette index
+//   16 bits             a little-endian colour code (see colour.h)
+//   24 bits             red, green, blue
+//   32 bits             alpha, red, green, blue
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "engine/scratch_buffer.h"
+
+namespace quorvant::engine {
+
+struct PaletteEntry {
+  uint8_t red = 0;
+  uint8_t green = 0;
+  uint8_t blue = 0;
+  uint8_t extra = 0;      // 255 in palettes built by quantisation
+  uint32_t sort_key = 0;  // set by quantisation
+};
+
+// The largest pixel storage a picture may need; bigger headers are declined.
+inline constexpr uint64_t kMaxPixelBytes = 0xFFFFFFFFu;
+
+class ImageBuffer {
+ public:
+  ImageBuffer() = default;
+  ImageBuffer(ImageBuffer&&) noexcept = default;
+  ImageBuffer& operator=(ImageBuffer&&) noexcept = default;
+  ImageBuffer(const ImageBuffer&) = delete;
+  ImageBuffer& operator=(const ImageBuffer&) = delete;
+
+  // Releases the pixel storage (deleting its temporary file) and the palette.
+  void clear() noexcept;
+
+  // Clears, then makes a zero-filled picture. Fails, leaving the buffer empty,
+  // for a width or height below 1, bits other than 8, 16, 24 or 32, a
+  // negative palette count with 8 bits, more than kMaxPixelBytes of pixels,
+  // or no storage. The palette count counts only for 8 bits; its entries are
+  // undefined until the caller fills them.
+  bool create(int32_t width, int32_t height, uint32_t bits, int32_t palette_count) noexcept;
+
+  // Makes this buffer an exact copy of `source` (pixels and palette).
+  bool copy_from(const ImageBuffer& source) noexcept;
+
+  // Fills `destination` with this picture at another depth. A palette count
+  // of 0 with 8 bits means grey; above 0 it means palette colour with at most
+  // that many entries, found by quantisation. The source is not changed.
+  bool convert(ImageBuffer& destination, uint32_t bits, int32_t palette_count) const noexcept;
+
+  int32_t width() const { return width_; }
+  int32_t height() const { return height_; }
+  uint32_t bits() const { return bits_; }
+  int32_t palette_count() const { return palette_count_; }
+  bool empty() const { return width_ == 0; }
+  size_t stride() const { return static_cast<size_t>(width_) * (bits_ / 8); }
+  size_t pixel_bytes() const { return stride() * static_cast<size_t>(height_); }
+  size_t pixel_count() const { return static_cast<size_t>(width_) * static_cast<size_t>(height_); }
+
+  uint8_t* pixels() { return storage_.data(); }
+  const uint8_t* pixels() const { return storage_.data(); }
+  uint8_t* row(int32_t y) { return pixels() + stride() * static_cast<size_t>(y); }
+  const uint8_t* row(int32_t y) const { return pixels() + stride() * static_cast<size_t>(y); }
+
+  std::span<PaletteEntry> palette() { return palette_; }
+  std::span<const PaletteEntry> palette() const { return palette_; }
+  // Drops palette entries beyond `count` (the quantiser may find fewer
+  // colours than it was allowed).
+  void shrink_palette(int32_t count);
+
+  const ScratchBuffer& storage() const { return storage_; }
+  bool flush() noexcept { return storage_.flush(); }
+
+ private:
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  uint32_t bits_ = 0;
+  int32_t palette_count_ = 0;
+  ScratchBuffer storage_;
+  std::vector<PaletteEntry> palette_;
+};
+
+// Bytes per row and per picture for the given size and depth, or 0 when the
+// picture would need more than kMaxPixelBytes.
+uint64_t checked_pixel_bytes(int64_t width, int64_t height, uint32_t bits);
+
+}  // namespace quorvant::engine

@@ -1,0 +1,32 @@
+// How libjpeg's errors come back to the codec.
+//
+// libjpeg reports a fatal error by calling error_exit, which must not
+// return. Ours jumps back to the recovery point that the running codec
+// operation set with setjmp. The rules that make this safe:
+// - only the function that calls setjmp, libjpeg's own C frames and
+//   error_exit may lie between setjmp and the jump, and
+// - that function keeps no object with a destructor alive across a library
+//   call, and keeps its state in members rather than in locals (a jump
+//   leaves non-volatile locals undefined).
+// No C++ exception ever travels through libjpeg.
+#pragma once
+
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>
+
+namespace quorvant::engine::jpeg {
+
+struct JpegErrors {
+  jpeg_error_mgr manager;  // first, so libjpeg's pointer to it is ours too
+  std::jmp_buf recovery;
+};
+
+// Prepares `errors` and returns the pointer to hand to cinfo.err. Warnings
+// are silent, except those that mean picture data is missing or damaged
+// (a file cut short, corrupt entropy-coded data): those are fatal, so that
+// a damaged file is reported as unreadable rather than half converted.
+jpeg_error_mgr* install_errors(JpegErrors& errors);
+
+}  // namespace quorvant::engine::jpeg

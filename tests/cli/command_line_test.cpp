@@ -1,0 +1,189 @@
+// quorvant-convert run as a whole program, the way a script runs it.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "tests/support/test_support.h"
+
+namespace quorvant::cli {
+namespace {
+
+using testing::shell_quote;
+
+struct ProcessRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> result;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) result.push_back(line);
+  return result;
+}
+
+class CommandLineTest : public ::testing::Test {
+ protected:
+  testing::TempFolder work_;
+  testing::TempFolder pictures_;
+
+  void SetUp() override {
+    std::filesystem::copy_file(testing::corpus("jpeg/testorig.jpg"), pictures_.file("one.jpg"));
+    std::filesystem::copy_file(testing::corpus("jpeg/vgl_6434_0018a.bmp"), pictures_.file("two.BMP"));
+    testing::write_bytes(pictures_.file("broken.png"), {'n', 'o', 'p', 'e'});
+    testing::write_bytes(pictures_.file("readme.txt"), {'h', 'i'});
+  }
+
+  // Runs the program in the work folder with standard output and error
+  // captured (neither is a terminal).
+  ProcessRun run(const std::string& arguments) {
+    const std::string command = "cd " + shell_quote(work_.path()) + " && " + shell_quote(QUORVANT_CONVERT) + " " +
+                                arguments + " >out.txt 2>err.txt";
+    const int raw = std::system(command.c_str());
+    ProcessRun result;
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    const auto out = testing::read_bytes(work_.file("out.txt"));
+    const auto err = testing::read_bytes(work_.file("err.txt"));
+    result.out.assign(out.begin(), out.end());
+    result.err.assign(err.begin(), err.end());
+    return result;
+  }
+  std::string folder() const { return shell_quote(pictures_.path()); }
+};
+
+TEST_F(CommandLineTest, ConvertsAFolderIntoTheDefaultOutputFolder) {
+  const ProcessRun r = run("--to bmp -q " + shell_quote(pictures_.file("one.jpg")) + " " + shell_quote(pictures_.file("two.BMP")));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(r.err.empty()) << r.err;
+  EXPECT_TRUE(r.out.empty()) << "nothing on standard output without --json";
+  EXPECT_EQ(testing::decode_with_netpbm_bmp(work_.file("converted/one.bmp")).width, 227);
+  EXPECT_EQ(testing::decode_with_netpbm_bmp(work_.file("converted/two.bmp")).width, 119);
+}
+
+TEST_F(CommandLineTest, ReportsEachFailedFileOnceAndExitsWithOne) {
+  const ProcessRun r = run("--to jpg -o out " + folder() + " " + shell_quote(pictures_.file("missing.jpg")));
+  EXPECT_EQ(r.status, 1);
+  const auto err = lines(r.err);
+  ASSERT_EQ(err.size(), 2u) << r.err;
+  EXPECT_NE(r.err.find("broken.png: not a picture this program can read"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("missing.jpg: not found"), std::string::npos) << r.err;
+  EXPECT_FALSE(testing::file_exists(work_.file("out/readme.jpg"))) << "folders contribute pictures only";
+  EXPECT_TRUE(testing::file_exists(work_.file("out/one.jpg")));
+  EXPECT_TRUE(testing::file_exists(work_.file("out/two.jpg")));
+  EXPECT_FALSE(testing::file_exists(work_.file("out/broken.jpg"))) << "a failed file leaves nothing behind";
+  for (const auto& entry : std::filesystem::directory_iterator(work_.file("out"))) {
+    EXPECT_NE(entry.path().filename().string()[0], '.') << "temporary output left: " << entry.path();
+  }
+}
+
+TEST_F(CommandLineTest, JsonGivesOneObjectPerFile) {
+  const ProcessRun r = run("--to png --json -o out " + folder());
+  const auto out = lines(r.out);
+  ASSERT_EQ(out.size(), 3u) << r.out;
+  int found = 0;
+  for (const std::string& line : out) {
+    EXPECT_EQ(line.front(), '{');
+    EXPECT_EQ(line.back(), '}');
+    if (line.find("broken.png\"") != std::string::npos) {
+      EXPECT_NE(line.find("\"code\": -3"), std::string::npos) << line;
+      EXPECT_NE(line.find("\"destination\": \"out/broken.png\""), std::string::npos) << line;
+      ++found;
+    }
+  }
+  EXPECT_EQ(found, 1);
+}
+
+TEST_F(CommandLineTest, NeverOverwritesWithoutBeingToldTo) {
+  std::filesystem::create_directory(work_.file("out"));
+  testing::write_bytes(work_.file("out/one.bmp"), {'o', 'l', 'd'});
+  const ProcessRun r = run("--to bmp -q -o out " + shell_quote(pictures_.file("one.jpg")) + " --json");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("\"code\": 0"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("exists"), std::string::npos) << r.err;
+  EXPECT_EQ(testing::read_bytes(work_.file("out/one.bmp")), (std::vector<uint8_t>{'o', 'l', 'd'}));
+
+  const ProcessRun again = run("--to bmp -q -o out --overwrite " + shell_quote(pictures_.file("one.jpg")));
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(testing::decode_with_netpbm_bmp(work_.file("out/one.bmp")).width, 227);
+}
+
+TEST_F(CommandLineTest, TwoInputsNeverShareAnOutput) {
+  std::filesystem::create_directory(pictures_.file("sub"));
+  std::filesystem::copy_file(testing::corpus("jpeg/testimgint.jpg"), pictures_.file("sub/one.jpg"));
+  const ProcessRun r = run("--to bmp -r -j 2 -o out " + folder());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("sub/one.jpg: skipped"), std::string::npos) << r.err;
+  // The first input keeps the name.
+  EXPECT_EQ(testing::decode_with_netpbm_bmp(work_.file("out/one.bmp")).samples,
+            testing::decode_with_djpeg(pictures_.file("one.jpg")).samples);
+}
+
+TEST_F(CommandLineTest, EngineOptionsReachTheFile) {
+  const ProcessRun r = run("--to jpg --grey --quality 30 -o out " + shell_quote(pictures_.file("one.jpg")));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(testing::decode_with_djpeg(work_.file("out/one.jpg")).channels, 1);
+}
+
+TEST_F(CommandLineTest, UsageErrorsExitWithTwo) {
+  const std::string one = shell_quote(pictures_.file("one.jpg"));
+  for (const std::string& arguments :
+       {std::string("--to gif ") + one, std::string("--to jpg"), std::string(one),
+        "--to jpg --quality 0 " + one, "--to jpg --quality 101 " + one, "--to jpg --smoothing 101 " + one,
+        "--to png --quality 50 " + one, "--to bmp --grey " + one, "--to jpg --plain " + one,
+        "--to jpg -j 0 " + one, "--to jpg --bogus " + one}) {
+    const ProcessRun r = run(arguments);
+    EXPECT_EQ(r.status, 2) << arguments << "\n" << r.err;
+    EXPECT_FALSE(r.err.empty()) << arguments;
+  }
+  EXPECT_FALSE(testing::file_exists(work_.file("converted/one.jpg")));
+  EXPECT_EQ(run("--help").status, 0);
+}
+
+TEST_F(CommandLineTest, FormatNamesTakeAnyCase) {
+  EXPECT_EQ(run("--to BmP -o out " + shell_quote(pictures_.file("one.jpg"))).status, 0);
+}
+
+// Runs the program on a pseudo-terminal and returns all it printed there.
+std::string run_on_terminal(const std::vector<std::string>& arguments, const std::string& cwd) {
+  int master = -1;
+  const pid_t child = ::forkpty(&master, nullptr, nullptr, nullptr);
+  if (child == 0) {
+    if (::chdir(cwd.c_str()) != 0) ::_exit(127);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(QUORVANT_CONVERT));
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(QUORVANT_CONVERT, argv.data());
+    ::_exit(127);
+  }
+  std::string printed;
+  char chunk[4096];
+  for (;;) {
+    const ssize_t n = ::read(master, chunk, sizeof chunk);
+    if (n <= 0) break;  // EIO once the child has gone
+    printed.append(chunk, static_cast<size_t>(n));
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ::close(master);
+  return printed;
+}
+
+TEST_F(CommandLineTest, ShowsAProgressBarOnATerminalUnlessQuiet) {
+  const std::string shown = run_on_terminal({"--to", "bmp", "-o", "bar", pictures_.file("one.jpg")}, work_.path());
+  EXPECT_NE(shown.find("1/1"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("pictures/s"), std::string::npos) << shown;
+  const std::string quiet =
+      run_on_terminal({"--to", "bmp", "-q", "-o", "quiet", pictures_.file("one.jpg")}, work_.path());
+  EXPECT_EQ(quiet.find("pictures/s"), std::string::npos) << quiet;
+  EXPECT_TRUE(testing::file_exists(work_.file("quiet/one.bmp")));
+}
+
+}  // namespace
+}  // namespace quorvant::cli

@@ -1,0 +1,91 @@
+#include "cli/plan.h"
+
+#include <gtest/gtest.h>
+
+#include "cli/pending_output.h"
+#include "tests/support/test_support.h"
+
+namespace quorvant::cli {
+namespace {
+
+using engine::TargetFormat;
+
+TEST(Destination, IsTheStemWithTheTargetsLowerCaseExtension) {
+  EXPECT_EQ(destination_for("/pics/photo.JPG", "out", TargetFormat::kPng), "out/photo.png");
+  EXPECT_EQ(destination_for("photo.tar.jpg", "out", TargetFormat::kTif), "out/photo.tar.tif");
+  EXPECT_EQ(destination_for("/pics/README", "/o", TargetFormat::kPcx), "/o/README.pcx");
+}
+
+class PlanTest : public ::testing::Test {
+ protected:
+  testing::TempFolder in_;
+  testing::TempFolder out_;
+  std::string picture(const std::string& name) {
+    testing::write_bytes(in_.file(name), {1});
+    return in_.file(name);
+  }
+};
+
+TEST_F(PlanTest, SkipsExistingFilesAndSecondWritersUnlessOverwriting) {
+  const std::string a = picture("a.jpg");
+  const std::string a_png = picture("a.png");
+  const std::string b = picture("b.jpg");
+  testing::write_bytes(out_.file("b.bmp"), {1});
+
+  const Plan plan = make_plan({a, a_png, b}, out_.path(), TargetFormat::kBmp, false);
+  ASSERT_EQ(plan.jobs.size(), 3u);
+  EXPECT_TRUE(plan.jobs[0].skip_reason.empty());
+  EXPECT_NE(plan.jobs[1].skip_reason.find("already the output of " + a), std::string::npos);
+  EXPECT_NE(plan.jobs[2].skip_reason.find("exists"), std::string::npos);
+  EXPECT_EQ(plan.lanes, (std::vector<std::vector<size_t>>{{0}}));
+
+  // With overwrite both a.jpg and a.png run, one after the other.
+  const Plan overwrite = make_plan({a, a_png, b}, out_.path(), TargetFormat::kBmp, true);
+  for (const Job& job : overwrite.jobs) EXPECT_TRUE(job.skip_reason.empty());
+  EXPECT_EQ(overwrite.lanes, (std::vector<std::vector<size_t>>{{0, 1}, {2}}));
+}
+
+TEST_F(PlanTest, NeverWritesOverASourceOfTheRun) {
+  const std::string a = picture("a.jpg");
+  const std::string a_bmp = picture("a.bmp");
+  // Into the sources' own folder: a.bmp -> a.jpg is another source, and
+  // a.jpg -> a.jpg is the source itself.
+  const Plan plan = make_plan({a_bmp, a}, in_.path(), TargetFormat::kJpg, true);
+  EXPECT_NE(plan.jobs[0].skip_reason.find("another source"), std::string::npos);
+  EXPECT_NE(plan.jobs[1].skip_reason.find("the source itself"), std::string::npos);
+  EXPECT_TRUE(plan.lanes.empty());
+}
+
+TEST_F(PlanTest, MissingSourceIsLeftToTheEngine) {
+  testing::write_bytes(out_.file("gone.bmp"), {1});
+  const Plan plan = make_plan({in_.file("gone.jpg")}, out_.path(), TargetFormat::kBmp, false);
+  EXPECT_TRUE(plan.jobs[0].skip_reason.empty()) << "reported as not found, not as an existing output";
+}
+
+TEST(PendingOutput, PublishesOnlyWhereNothingIsInTheWay) {
+  testing::TempFolder out;
+  const std::string destination = out.file("x.bmp");
+  {
+    auto pending = PendingOutput::create(destination);
+    ASSERT_TRUE(pending);
+    EXPECT_EQ(pending->path(), out.file(".x.bmp.part0"));
+    testing::write_bytes(pending->path(), {7});
+    EXPECT_EQ(pending->publish(false), PendingOutput::Published::kDone);
+  }
+  EXPECT_EQ(testing::read_bytes(destination), (std::vector<uint8_t>{7}));
+  {
+    auto pending = PendingOutput::create(destination);
+    ASSERT_TRUE(pending);
+    testing::write_bytes(pending->path(), {8});
+    EXPECT_EQ(pending->publish(false), PendingOutput::Published::kDestinationExists);
+    EXPECT_EQ(testing::read_bytes(destination), (std::vector<uint8_t>{7}));
+    EXPECT_EQ(pending->publish(true), PendingOutput::Published::kDone);
+  }
+  EXPECT_EQ(testing::read_bytes(destination), (std::vector<uint8_t>{8}));
+  { auto abandoned = PendingOutput::create(destination); }
+  EXPECT_FALSE(testing::file_exists(out.file(".x.bmp.part0"))) << "an unpublished file is removed";
+  EXPECT_FALSE(PendingOutput::create(out.file("missing/x.bmp")));
+}
+
+}  // namespace
+}  // namespace quorvant::cli

@@ -1,0 +1,98 @@
+// Cut-short and corrupted files: every one gives a result code, never a
+// crash, a hang or a stray temporary file.
+#include <gtest/gtest.h>
+
+#include "engine/convert.h"
+#include "tests/engine/engine_test_support.h"
+#include "tests/support/test_support.h"
+
+namespace quorvant::engine {
+namespace {
+
+class DamagedFileTest : public ::testing::Test {
+ protected:
+  testing::ScratchFolder scratch_;
+  testing::TempFolder files_;
+
+  int convert_bytes(const std::vector<uint8_t>& bytes) {
+    const std::string in = files_.file("damaged");
+    const std::string out = files_.file("out.bmp");
+    testing::write_bytes(in, bytes);
+    const int code = convert_picture(TargetFormat::kBmp, in, out);
+    std::remove(out.c_str());
+    EXPECT_TRUE(scratch_.files().empty());
+    return code;
+  }
+
+  void expect_every_cut_unreadable(const std::vector<uint8_t>& whole) {
+    ASSERT_EQ(convert_bytes(whole), kWritten);
+    for (size_t length = 0; length < whole.size(); ++length) {
+      const std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
+      ASSERT_EQ(convert_bytes(cut), kUnreadable) << "cut to " << length << " of " << whole.size() << " bytes";
+    }
+  }
+
+  // Overwrites single bytes all over the file; each result must be a clean
+  // success or a clean refusal.
+  void expect_corruption_handled(const std::vector<uint8_t>& whole, size_t step) {
+    for (size_t at = 0; at < whole.size(); at += step) {
+      for (uint8_t value : {uint8_t{0x00}, uint8_t{0xFF}, static_cast<uint8_t>(whole[at] ^ 0x55)}) {
+        std::vector<uint8_t> damaged = whole;
+        damaged[at] = value;
+        const int code = convert_bytes(damaged);
+        ASSERT_TRUE(code == kWritten || code == kUnreadable) << "byte " << at << " = " << int{value} << ": " << code;
+      }
+    }
+  }
+};
+
+TEST_F(DamagedFileTest, BitmapCutAtAnyLength) {
+  testing::BmpSpec spec;
+  spec.width = 7;
+  spec.height = 5;
+  expect_every_cut_unreadable(testing::make_bmp(spec, testing::gradient));
+}
+
+TEST_F(DamagedFileTest, JpegCutAtAnyLength) {
+  expect_every_cut_unreadable(testing::read_bytes(testing::corpus("jpeg/testorig.jpg")));
+}
+
+TEST_F(DamagedFileTest, ProgressiveJpegCutAtAnyLength) {
+  std::vector<uint8_t> samples(32 * 24 * 3);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>((i * 37) % 256);
+  expect_every_cut_unreadable(testing::make_jpeg(32, 24, 3, samples, 80, true));
+}
+
+TEST_F(DamagedFileTest, CorruptedBitmaps) {
+  testing::BmpSpec spec;
+  spec.width = 5;
+  spec.height = 3;
+  expect_corruption_handled(testing::make_bmp(spec, testing::gradient), 1);
+}
+
+TEST_F(DamagedFileTest, CorruptedJpegs) {
+  const std::vector<uint8_t> whole = testing::read_bytes(testing::corpus("jpeg/testimgint.jpg"));
+  expect_corruption_handled(whole, 7);
+}
+
+TEST_F(DamagedFileTest, HostileSizesAreDeclinedWithoutAllocating) {
+  // A JPEG header announcing 65500 x 65500 colour pixels, with no data.
+  std::vector<uint8_t> jpeg = testing::read_bytes(testing::corpus("jpeg/testorig.jpg"));
+  for (size_t i = 2; i + 9 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
+      jpeg[i + 5] = 0xFF, jpeg[i + 6] = 0xDC, jpeg[i + 7] = 0xFF, jpeg[i + 8] = 0xDC;
+      break;
+    }
+  }
+  EXPECT_EQ(convert_bytes(jpeg), kUnreadable);
+
+  testing::BmpSpec spec;
+  std::vector<uint8_t> bmp = testing::make_bmp(spec, testing::gradient);
+  bmp[18] = 0x00, bmp[19] = 0x00, bmp[20] = 0x00, bmp[21] = 0x40;  // width 2^30
+  EXPECT_EQ(convert_bytes(bmp), kUnreadable);
+  bmp[18] = 0x00, bmp[19] = 0x80, bmp[20] = 0x00, bmp[21] = 0x00;  // 32768 x 3: fits, but the file is short
+  EXPECT_EQ(convert_bytes(bmp), kUnreadable);
+}
+
+}  // namespace
+}  // namespace quorvant::engine

@@ -1,0 +1,51 @@
+// Pictures and files made for the engine tests.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/colour.h"
+#include "engine/image_buffer.h"
+
+namespace quorvant::testing {
+
+// A 24-bit picture whose pixel (x, y) has the colour `colour(x, y)`.
+engine::ImageBuffer make_rgb_picture(int width, int height,
+                                     const std::function<engine::Rgb(int x, int y)>& colour);
+// A smooth, photo-like test pattern.
+engine::Rgb gradient(int x, int y);
+
+engine::Rgb pixel_at(const engine::ImageBuffer& picture, int x, int y);
+
+// A bitmap file built byte by byte, independent of the engine's writer.
+struct BmpSpec {
+  int width = 4;
+  int height = 3;
+  bool top_down = false;         // negative height
+  char second_letter = 'M';      // "BM" or "BA"
+  bool short_header = false;     // 12-byte OS/2 header
+  uint16_t bits = 24;
+  uint32_t compression = 0;
+  uint32_t extra_info_bytes = 0;  // header bytes beyond the declared header
+};
+std::vector<uint8_t> make_bmp(const BmpSpec& spec, const std::function<engine::Rgb(int x, int y)>& colour);
+
+// A JPEG written by libjpeg directly: components 1 (grey), 3 (RGB) or 4
+// (CMYK), `samples` row by row.
+std::vector<uint8_t> make_jpeg(int width, int height, int components, const std::vector<uint8_t>& samples,
+                               int quality = 90, bool progressive = false);
+
+// What a JPEG file's markers say.
+struct JpegMarkers {
+  bool baseline = false;  // frame marker SOF0
+  int components = 0;
+  int width = 0;
+  int height = 0;
+  std::vector<int> first_quant_table;          // table 0, in file order
+  std::vector<std::vector<uint8_t>> huffman;   // every DHT segment's bytes
+};
+JpegMarkers read_jpeg_markers(const std::vector<uint8_t>& bytes);
+
+}  // namespace quorvant::testing

@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include <cmath>
+
+#include "engine/convert.h"
+#include "engine/jpeg/jpeg_reader.h"
+#include "engine/jpeg/jpeg_writer.h"
+#include "engine/loader.h"
+#include "tests/engine/engine_test_support.h"
+#include "tests/support/test_support.h"
+
+namespace quorvant::engine {
+namespace {
+
+using testing::read_bytes;
+using testing::write_bytes;
+
+// Mean absolute difference between two sample arrays of one size.
+double mean_difference(const uint8_t* a, const uint8_t* b, size_t count) {
+  double sum = 0;
+  for (size_t i = 0; i < count; ++i) sum += std::abs(int{a[i]} - int{b[i]});
+  return sum / static_cast<double>(count);
+}
+
+class JpegTest : public ::testing::Test {
+ protected:
+  testing::ScratchFolder scratch_;
+  testing::TempFolder files_;
+
+  bool write(const ImageBuffer& picture, const std::string& path, const WriteSettings& settings) {
+    jpeg::JpegWriter writer;
+    return writer.open(path, picture, settings, nullptr) && writer.write();
+  }
+  std::string stored(const std::string& name, const std::vector<uint8_t>& bytes) {
+    const std::string path = files_.file(name);
+    write_bytes(path, bytes);
+    return path;
+  }
+};
+
+TEST_F(JpegTest, ReadsTheReferenceFilesLikeTheLibrarysOwnDecoder) {
+  // Baseline, restart intervals and arithmetic coding.
+  for (const char* name : {"jpeg/testorig.jpg", "jpeg/testimgint.jpg", "jpeg/testimgari.jpg"}) {
+    const std::string path = testing::corpus(name);
+    ImageBuffer picture;
+    ASSERT_EQ(load_picture(path, picture), kLoaded) << name;
+    ASSERT_EQ(picture.bits(), 24u);
+    const testing::Pnm reference = testing::decode_with_djpeg(path);
+    ASSERT_EQ(picture.width(), reference.width);
+    ASSERT_EQ(picture.height(), reference.height);
+    EXPECT_EQ(0, std::memcmp(picture.pixels(), reference.samples.data(), picture.pixel_bytes())) << name;
+  }
+  // testorig.ppm is the picture that testorig.jpg was compressed from.
+  ImageBuffer picture;
+  ASSERT_EQ(load_picture(testing::corpus("jpeg/testorig.jpg"), picture), kLoaded);
+  const testing::Pnm original = testing::parse_pnm(read_bytes(testing::corpus("jpeg/testorig.ppm")));
+  ASSERT_EQ(original.samples.size(), picture.pixel_bytes());
+  EXPECT_LT(mean_difference(picture.pixels(), original.samples.data(), picture.pixel_bytes()), 4.0);
+}
+
+TEST_F(JpegTest, DeclinesTwelveBitAndCmykFiles) {
+  ImageBuffer picture;
+  jpeg::JpegReader reader;
+  EXPECT_FALSE(reader.open(testing::corpus("jpeg/monkey12.jpg"), picture, nullptr));
+
+  std::vector<uint8_t> cmyk(16 * 8 * 4, 100);
+  const std::string path = stored("cmyk.jpg", testing::make_jpeg(16, 8, 4, cmyk));
+  EXPECT_FALSE(reader.open(path, picture, nullptr));
+  EXPECT_EQ(load_picture(path, picture), kUnreadable);
+}
+
+TEST_F(JpegTest, GreyFileBecomesEightBitGreyAndThenEqualChannels) {
+  std::vector<uint8_t> samples(24 * 16);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i * 7);
+  const std::string grey_path = stored("grey.jpg", testing::make_jpeg(24, 16, 1, samples));
+  ImageBuffer grey;
+  ASSERT_EQ(load_picture(grey_path, grey), kLoaded);
+  EXPECT_EQ(grey.bits(), 8u);
+  EXPECT_EQ(grey.palette_count(), 0);
+
+  const std::string colour_path = files_.file("colour.jpg");
+  ASSERT_EQ(convert_picture(TargetFormat::kJpg, grey_path, colour_path), kWritten);
+  const std::vector<uint8_t> bytes = read_bytes(colour_path);
+  EXPECT_EQ(testing::read_jpeg_markers(bytes).components, 3);
+  const testing::Pnm decoded = testing::decode_with_djpeg(colour_path);
+  ASSERT_EQ(decoded.channels, 3);
+  for (size_t i = 0; i < decoded.samples.size(); i += 3) {
+    ASSERT_NEAR(decoded.samples[i], decoded.samples[i + 1], 1) << "pixel " << i / 3;
+    ASSERT_NEAR(decoded.samples[i + 1], decoded.samples[i + 2], 1) << "pixel " << i / 3;
+  }
+}
+
+TEST_F(JpegTest, GreyOutputUsesTheWeightedGreyRule) {
+  // Flat colour blocks survive compression at quality 100 nearly exactly.
+  const Rgb colours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {200, 100, 50}};
+  ImageBuffer picture = testing::make_rgb_picture(32, 8, [&](int x, int) { return colours[x / 8]; });
+  WriteSettings grey;
+  grey.colour = false;
+  grey.quality = 100;
+  const std::string path = files_.file("grey.jpg");
+  ASSERT_TRUE(write(picture, path, grey));
+  EXPECT_EQ(testing::read_jpeg_markers(read_bytes(path)).components, 1);
+  const testing::Pnm decoded = testing::decode_with_djpeg(path);
+  ASSERT_EQ(decoded.channels, 1);
+  for (int block = 0; block < 4; ++block) {
+    const Rgb c = colours[block];
+    EXPECT_NEAR(decoded.samples[static_cast<size_t>(block * 8 + 4)], grey_level(c.red, c.green, c.blue), 1)
+        << "block " << block;
+  }
+}
+
+TEST_F(JpegTest, ColourOutputKeepsTheColours) {
+  ImageBuffer picture = testing::make_rgb_picture(64, 48, testing::gradient);
+  WriteSettings colour;
+  colour.quality = 95;
+  const std::string path = files_.file("colour.jpg");
+  ASSERT_TRUE(write(picture, path, colour));
+  const testing::JpegMarkers markers = testing::read_jpeg_markers(read_bytes(path));
+  EXPECT_TRUE(markers.baseline);
+  EXPECT_EQ(markers.components, 3);
+  EXPECT_EQ(markers.width, 64);
+  EXPECT_EQ(markers.height, 48);
+  const testing::Pnm decoded = testing::decode_with_djpeg(path);
+  EXPECT_LT(mean_difference(decoded.samples.data(), picture.pixels(), picture.pixel_bytes()), 4.0);
+}
+
+TEST_F(JpegTest, QualitySmoothingAndOptimisationReachTheFile) {
+  ImageBuffer picture = testing::make_rgb_picture(64, 64, testing::gradient);
+  auto file_for = [&](int quality, int smoothing, bool optimise) {
+    WriteSettings s;
+    s.quality = quality;
+    s.smoothing = smoothing;
+    s.optimise = optimise;
+    const std::string path = files_.file("q" + std::to_string(quality) + "s" + std::to_string(smoothing) +
+                                         (optimise ? "o" : "") + ".jpg");
+    EXPECT_TRUE(write(picture, path, s));
+    return path;
+  };
+  const std::string q75 = file_for(75, 0, false);
+  const std::string q10 = file_for(10, 0, false);
+  const std::string q100 = file_for(100, 0, true);
+  const std::string q75opt = file_for(75, 0, true);
+  const std::string smooth = file_for(75, 100, false);
+
+  // Quality scales the standard luminance table, whose first entry is 16.
+  EXPECT_EQ(testing::read_jpeg_markers(read_bytes(q75)).first_quant_table.at(0), 8);
+  EXPECT_EQ(testing::read_jpeg_markers(read_bytes(q10)).first_quant_table.at(0), 80);
+  EXPECT_EQ(testing::read_jpeg_markers(read_bytes(q100)).first_quant_table.at(0), 1);
+  EXPECT_TRUE(testing::read_jpeg_markers(read_bytes(q100)).baseline) << "baseline is forced";
+
+  // Optimised Huffman tables differ from the standard ones and save bytes.
+  const auto plain_tables = testing::read_jpeg_markers(read_bytes(q75)).huffman;
+  const auto optimised_tables = testing::read_jpeg_markers(read_bytes(q75opt)).huffman;
+  EXPECT_NE(plain_tables, optimised_tables);
+  EXPECT_LT(read_bytes(q75opt).size(), read_bytes(q75).size());
+  EXPECT_EQ(testing::decode_with_djpeg(q75opt).samples, testing::decode_with_djpeg(q75).samples)
+      << "optimised coding changes only the entropy coding";
+
+  // Smoothing changes the picture that is coded.
+  EXPECT_NE(testing::decode_with_djpeg(smooth).samples, testing::decode_with_djpeg(q75).samples);
+}
+
+TEST_F(JpegTest, PalettePicturesAreWrittenThroughTheirColours) {
+  ImageBuffer indexed;
+  ASSERT_TRUE(indexed.create(16, 16, 8, 256));
+  indexed.palette()[3] = {0, 0, 255, 0, 0};
+  std::fill(indexed.pixels(), indexed.pixels() + indexed.pixel_bytes(), 3);
+  WriteSettings grey;
+  grey.colour = false;
+  grey.quality = 100;
+  const std::string path = files_.file("palette-grey.jpg");
+  ASSERT_TRUE(write(indexed, path, grey));
+  const testing::Pnm decoded = testing::decode_with_djpeg(path);
+  EXPECT_NEAR(decoded.samples[0], 29, 1) << "grey of pure blue, not the index 3";
+}
+
+TEST_F(JpegTest, ProgressiveFilesAreReadInOnePass) {
+  std::vector<uint8_t> samples(40 * 30 * 3);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i % 251);
+  const std::string path = stored("progressive.jpg", testing::make_jpeg(40, 30, 3, samples, 90, true));
+  ImageBuffer picture;
+  ASSERT_EQ(load_picture(path, picture), kLoaded);
+  const testing::Pnm reference = testing::decode_with_djpeg(path);
+  EXPECT_EQ(0, std::memcmp(picture.pixels(), reference.samples.data(), picture.pixel_bytes()));
+}
+
+TEST_F(JpegTest, ReportsProgressForEveryRow) {
+  ImageBuffer picture = testing::make_rgb_picture(8, 5, testing::gradient);
+  std::vector<int> rows;
+  jpeg::JpegWriter writer;
+  ASSERT_TRUE(writer.open(files_.file("p.jpg"), picture, {}, [&](int32_t phase, int32_t, int32_t row, int32_t) {
+    EXPECT_EQ(phase, kPhaseWriting);
+    rows.push_back(row);
+  }));
+  ASSERT_TRUE(writer.write());
+  EXPECT_EQ(rows, (std::vector<int>{1, 2, 3, 4, 5, 4}));
+}
+
+TEST_F(JpegTest, WriterFailsOnAnEmptyPictureOrAnUnwritablePath) {
+  ImageBuffer empty;
+  jpeg::JpegWriter writer;
+  EXPECT_FALSE(writer.open(files_.file("empty.jpg"), empty, {}, nullptr));
+  EXPECT_FALSE(testing::file_exists(files_.file("empty.jpg"))) << "nothing is created for an empty picture";
+  ImageBuffer picture = testing::make_rgb_picture(2, 2, testing::gradient);
+  EXPECT_TRUE(writer.open(files_.path() + "/missing/x.jpg", picture, {}, nullptr));
+  EXPECT_FALSE(writer.write());
+}
+
+}  // namespace
+}  // namespace quorvant::engine

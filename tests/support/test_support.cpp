@@ -1,0 +1,131 @@
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace quorvant::testing {
+
+namespace fs = std::filesystem;
+
+std::string corpus(const std::string& relative) { return std::string(QUORVANT_CORPUS_DIR) + "/" + relative; }
+
+TempFolder::TempFolder() {
+  std::string pattern = (fs::temp_directory_path() / "quorvant-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a temporary folder");
+  path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+ScratchFolder::ScratchFolder() {
+  if (const char* old = std::getenv("TMPDIR")) {
+    previous_ = old;
+    had_previous_ = true;
+  }
+  ::setenv("TMPDIR", folder_.path().c_str(), 1);
+}
+
+ScratchFolder::~ScratchFolder() {
+  if (had_previous_) {
+    ::setenv("TMPDIR", previous_.c_str(), 1);
+  } else {
+    ::unsetenv("TMPDIR");
+  }
+}
+
+std::vector<std::string> ScratchFolder::files() const {
+  std::vector<std::string> names;
+  // Folders made by the test itself may sit here too; the engine makes files only.
+  for (const auto& entry : fs::directory_iterator(path())) {
+    if (!entry.is_directory()) names.push_back(entry.path().filename().string());
+  }
+  return names;
+}
+
+std::vector<uint8_t> read_bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool file_exists(const std::string& path) { return fs::exists(fs::symlink_status(path)); }
+
+Pnm parse_pnm(const std::vector<uint8_t>& bytes) {
+  Pnm pnm;
+  size_t pos = 0;
+  auto token = [&] {
+    std::string t;
+    while (pos < bytes.size()) {
+      if (bytes[pos] == '#') {
+        while (pos < bytes.size() && bytes[pos] != '\n') ++pos;
+      } else if (std::isspace(bytes[pos])) {
+        ++pos;
+      } else {
+        break;
+      }
+    }
+    while (pos < bytes.size() && !std::isspace(bytes[pos])) t += static_cast<char>(bytes[pos++]);
+    return t;
+  };
+  const std::string magic = token();
+  if (magic != "P5" && magic != "P6") return pnm;
+  pnm.width = std::stoi(token());
+  pnm.height = std::stoi(token());
+  if (token() != "255") return {};
+  ++pos;  // the single white space after the maximum value
+  pnm.channels = magic == "P5" ? 1 : 3;
+  const size_t size = static_cast<size_t>(pnm.width) * static_cast<size_t>(pnm.height) * static_cast<size_t>(pnm.channels);
+  if (bytes.size() < pos + size) return {};
+  pnm.samples.assign(bytes.begin() + static_cast<std::ptrdiff_t>(pos),
+                     bytes.begin() + static_cast<std::ptrdiff_t>(pos + size));
+  return pnm;
+}
+
+std::vector<uint8_t> run_tool(const std::string& command) {
+  std::vector<uint8_t> output;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) {
+    ADD_FAILURE() << "cannot run " << command;
+    return output;
+  }
+  uint8_t chunk[65536];
+  size_t n = 0;
+  while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) output.insert(output.end(), chunk, chunk + n);
+  const int status = ::pclose(pipe);
+  EXPECT_EQ(status, 0) << command;
+  return output;
+}
+
+Pnm decode_with_djpeg(const std::string& path) { return parse_pnm(run_tool("djpeg -pnm " + shell_quote(path))); }
+
+Pnm decode_with_netpbm_bmp(const std::string& path) {
+  return parse_pnm(run_tool("bmptopnm " + shell_quote(path) + " 2>/dev/null"));
+}
+
+std::string shell_quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  quoted += '\'';
+  return quoted;
+}
+
+}  // namespace quorvant::testing

@@ -1,0 +1,67 @@
+// Helpers shared by the test programs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quorvant::testing {
+
+// The folder of pictures written by other software.
+std::string corpus(const std::string& relative);
+
+// A fresh folder under the system's temporary folder, removed with all its
+// contents when the object goes.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Points $TMPDIR at a private folder for the object's lifetime, so that a
+// test can see every scratch file the engine makes.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  const std::string& path() const { return folder_.path(); }
+  // Names of the files (not folders) now in the folder.
+  std::vector<std::string> files() const;
+
+ private:
+  TempFolder folder_;
+  std::string previous_;
+  bool had_previous_ = false;
+};
+
+std::vector<uint8_t> read_bytes(const std::string& path);
+void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
+bool file_exists(const std::string& path);
+
+// A decoded portable anymap (P5 grey or P6 colour, 8-bit).
+struct Pnm {
+  int width = 0;
+  int height = 0;
+  int channels = 0;  // 1 or 3
+  std::vector<uint8_t> samples;
+};
+Pnm parse_pnm(const std::vector<uint8_t>& bytes);
+
+// Independent decoders: the JPEG library's own djpeg, and netpbm's bmptopnm.
+Pnm decode_with_djpeg(const std::string& path);
+Pnm decode_with_netpbm_bmp(const std::string& path);
+
+// Runs a shell command and returns its standard output; fails the test when
+// the command fails.
+std::vector<uint8_t> run_tool(const std::string& command);
+// Quotes a path for the shell.
+std::string shell_quote(const std::string& text);
+
+}  // namespace quorvant::testing
