@@ -30,4 +30,14 @@ inline constexpr int kCoreBitsAt = 10;
 // Each stored row of 24-bit pixels is padded to a multiple of 4 bytes.
 constexpr uint64_t row_size(uint64_t width) { return (3 * width + 3) & ~uint64_t{3}; }
 
+// Bitmaps store pixels blue, green, red; pictures in memory hold red, green,
+// blue. The same swap turns either into the other.
+inline void copy_swapping_red_and_blue(const uint8_t* from, uint8_t* to, int32_t pixels) {
+  for (int32_t x = 0; x < pixels; ++x, from += 3, to += 3) {
+    to[0] = from[2];
+    to[1] = from[1];
+    to[2] = from[0];
+  }
+}
+
 }  // namespace quorvant::engine::bmp

@@ -107,15 +107,8 @@ bool BmpReader::read_rows() {
   }
   for (int32_t i = 0; i < height_; ++i) {
     if (!file_.read_exact(stored.data(), stored.size())) return false;
-    // Stored rows are bottom-up unless the header's height was negative,
-    // and each pixel is stored blue, green, red.
-    uint8_t* out = target_->row(bottom_up_ ? height_ - 1 - i : i);
-    const uint8_t* in = stored.data();
-    for (int32_t x = 0; x < width_; ++x, in += 3, out += 3) {
-      out[0] = in[2];
-      out[1] = in[1];
-      out[2] = in[0];
-    }
+    // Stored rows are bottom-up unless the header's height was negative.
+    copy_swapping_red_and_blue(stored.data(), target_->row(bottom_up_ ? height_ - 1 - i : i), width_);
     report_progress(progress_, kPhaseReading, i, height_);
   }
   return true;

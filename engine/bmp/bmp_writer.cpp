@@ -60,13 +60,7 @@ bool BmpWriter::write_file() {
     return false;
   }
   for (int32_t i = 0; i < height; ++i) {
-    const uint8_t* in = source_->row(height - 1 - i);
-    uint8_t* out = stored.data();
-    for (int32_t x = 0; x < width; ++x, in += 3, out += 3) {
-      out[0] = in[2];
-      out[1] = in[1];
-      out[2] = in[0];
-    }
+    copy_swapping_red_and_blue(source_->row(height - 1 - i), stored.data(), width);
     if (!file_.write_all(stored.data(), stored.size())) return false;
     report_progress(progress_, kPhaseWriting, i, height);
   }
