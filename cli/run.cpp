@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/inputs.h"
+#include "cli/interruption.h"
 #include "cli/pending_output.h"
 #include "cli/plan.h"
 #include "cli/report.h"
@@ -69,10 +70,14 @@ int run_conversions(const CliOptions& options) {
 
   // Each worker takes whole lanes, so two jobs writing the same destination
   // never run at once.
+  const InterruptionWatch interruption;
   std::atomic<size_t> next_lane{0};
   auto work = [&] {
     for (size_t lane = next_lane++; lane < plan.lanes.size(); lane = next_lane++) {
-      for (size_t index : plan.lanes[lane]) reporter.report(convert_one(plan.jobs[index], options));
+      for (size_t index : plan.lanes[lane]) {
+        if (interruption.requested()) return;
+        reporter.report(convert_one(plan.jobs[index], options));
+      }
     }
   };
   const size_t worker_count = std::min<size_t>(options.jobs, plan.lanes.size());
@@ -81,6 +86,7 @@ int run_conversions(const CliOptions& options) {
     for (size_t i = 1; i < worker_count; ++i) workers.emplace_back(work);
     work();
   }
+  if (interruption.requested()) return kInterrupted;
   return reporter.all_written() ? kAllWritten : kSomeFailed;
 }
 

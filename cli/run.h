@@ -5,8 +5,8 @@
 
 namespace quorvant::cli {
 
-// Returns the exit status: kAllWritten, or kSomeFailed when any file was
-// skipped or failed (or the output folder cannot be made).
+// Returns the exit status: kAllWritten, kSomeFailed when any file was
+// skipped or failed (or the output folder cannot be made), or kInterrupted.
 int run_conversions(const CliOptions& options);
 
 }  // namespace quorvant::cli

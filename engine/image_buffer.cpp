@@ -77,7 +77,7 @@ void ImageBuffer::clear() noexcept {
 
 bool ImageBuffer::create(int32_t width, int32_t height, uint32_t bits, int32_t palette_count) noexcept {
   clear();
-  if (bits == 8 && palette_count < 0) return false;
+  if (bits == 8 && (palette_count < 0 || palette_count > kMaxPaletteCount)) return false;
   const uint64_t bytes = checked_pixel_bytes(width, height, bits);
   if (bytes == 0) return false;
   const int32_t entries = bits == 8 ? palette_count : 0;
@@ -116,7 +116,7 @@ void ImageBuffer::shrink_palette(int32_t count) {
 
 bool ImageBuffer::convert(ImageBuffer& destination, uint32_t bits, int32_t palette_count) const noexcept {
   if (width_ < 1 || height_ < 1 || &destination == this) return false;
-  if (!valid_depth(bits) || (bits == 8 && palette_count < 0)) return false;
+  if (!valid_depth(bits) || (bits == 8 && (palette_count < 0 || palette_count > kMaxPaletteCount))) return false;
 
   const bool to_palette = bits == 8 && palette_count >= 1;
   // A picture already in the target form is copied as it is; for palette

@@ -29,6 +29,10 @@ struct PaletteEntry {
 
 // The largest pixel storage a picture may need; bigger headers are declined.
 inline constexpr uint64_t kMaxPixelBytes = 0xFFFFFFFFu;
+// The largest palette a picture may ask for. An 8-bit index names only 256
+// entries; the margin keeps odd but harmless palettes readable while a
+// hostile count is refused before it is allocated.
+inline constexpr int32_t kMaxPaletteCount = 65536;
 
 class ImageBuffer {
  public:
@@ -43,8 +47,8 @@ class ImageBuffer {
 
   // Clears, then makes a zero-filled picture. Fails, leaving the buffer empty,
   // for a width or height below 1, bits other than 8, 16, 24 or 32, a
-  // negative palette count with 8 bits, more than kMaxPixelBytes of pixels,
-  // or no storage. The palette count counts only for 8 bits; its entries are
+  // palette count below 0 or above kMaxPaletteCount with 8 bits, more than
+  // kMaxPixelBytes of pixels, or no storage. The palette count counts only for 8 bits; its entries are
   // undefined until the caller fills them.
   bool create(int32_t width, int32_t height, uint32_t bits, int32_t palette_count) noexcept;
 

@@ -1,6 +1,6 @@
 // quorvant-convert run as a whole program, the way a script runs it.
 #include <gtest/gtest.h>
-#include <poll.h>
+#include <signal.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -183,6 +183,48 @@ TEST_F(CommandLineTest, ShowsAProgressBarOnATerminalUnlessQuiet) {
       run_on_terminal({"--to", "bmp", "-q", "-o", "quiet", pictures_.file("one.jpg")}, work_.path());
   EXPECT_EQ(quiet.find("pictures/s"), std::string::npos) << quiet;
   EXPECT_TRUE(testing::file_exists(work_.file("quiet/one.bmp")));
+}
+
+}  // namespace
+}  // namespace quorvant::cli
+
+namespace quorvant::cli {
+namespace {
+
+TEST(Interruption, FinishesTheRunningFileAndLeavesNothingHalfDone) {
+  testing::TempFolder pictures;
+  testing::TempFolder out;
+  testing::TempFolder scratch;
+  constexpr int kCount = 400;
+  for (int i = 0; i < kCount; ++i) {
+    std::filesystem::copy_file(testing::corpus("jpeg/testorig.jpg"), pictures.file("p" + std::to_string(i) + ".jpg"));
+  }
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::setenv("TMPDIR", scratch.path().c_str(), 1);
+    ::execl(QUORVANT_CONVERT, QUORVANT_CONVERT, "--to", "bmp", "-q", "-j", "1", "-o", out.path().c_str(),
+            pictures.path().c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  // Interrupt once the first picture is out.
+  auto outputs = [&] {
+    size_t n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(out.path())) n += entry.path().extension() == ".bmp";
+    return n;
+  };
+  for (int wait = 0; wait < 10000 && outputs() == 0; ++wait) ::usleep(1000);
+  ::kill(child, SIGINT);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+
+  ASSERT_TRUE(WIFEXITED(status)) << "the first signal lets the program end by itself";
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  EXPECT_LT(outputs(), static_cast<size_t>(kCount)) << "no new conversion starts after the signal";
+  for (const auto& entry : std::filesystem::directory_iterator(out.path())) {
+    EXPECT_EQ(entry.path().extension(), ".bmp") << "left behind: " << entry.path();
+    EXPECT_EQ(testing::decode_with_netpbm_bmp(entry.path().string()).width, 227) << entry.path();
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(scratch.path())) << "no scratch file left";
 }
 
 }  // namespace

@@ -49,6 +49,7 @@ TEST(ImageBufferCreate, RejectsBadSizesAndDepthsAndStaysEmpty) {
   EXPECT_FALSE(picture.create(-1, 5, 24, 0));
   EXPECT_FALSE(picture.create(5, 5, 12, 0));
   EXPECT_FALSE(picture.create(5, 5, 8, -1));
+  EXPECT_FALSE(picture.create(5, 5, 8, INT32_MAX)) << "a hostile palette count is refused, not allocated";
   EXPECT_EQ(picture.width(), 0);
   EXPECT_EQ(picture.bits(), 0u);
   EXPECT_TRUE(scratch.files().empty()) << "a failed create keeps no temporary file";
