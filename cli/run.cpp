@@ -54,6 +54,10 @@ Outcome convert_one(const Job& job, const CliOptions& options) {
 
 int run_conversions(const CliOptions& options) {
   const std::vector<std::string> sources = collect_sources(options.inputs, options.recursive);
+  if (sources.empty()) {
+    std::fprintf(stderr, "quorvant-convert: no pictures found in the inputs\n");
+    return kAllWritten;
+  }
   std::error_code error;
   std::filesystem::create_directories(options.output_folder, error);
   if (error || !std::filesystem::is_directory(options.output_folder, error)) {

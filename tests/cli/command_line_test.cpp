@@ -229,3 +229,18 @@ TEST(Interruption, FinishesTheRunningFileAndLeavesNothingHalfDone) {
 
 }  // namespace
 }  // namespace quorvant::cli
+
+namespace quorvant::cli {
+namespace {
+
+TEST(EmptyInput, SaysThatThereWasNothingToConvert) {
+  testing::TempFolder empty;
+  const std::string command = shell_quote(QUORVANT_CONVERT) + " --to png -o " + shell_quote(empty.file("out")) + " " +
+                              shell_quote(empty.path()) + " 2>&1";
+  const auto printed = testing::run_tool(command);
+  EXPECT_NE(std::string(printed.begin(), printed.end()).find("no pictures found"), std::string::npos);
+  EXPECT_FALSE(testing::file_exists(empty.file("out"))) << "no output folder for nothing";
+}
+
+}  // namespace
+}  // namespace quorvant::cli
