@@ -1,7 +1,6 @@
 #include "cli/options.h"
 
 #include <CLI/CLI.hpp>
-
 #include <thread>
 
 namespace quorvant::cli {
@@ -39,16 +38,13 @@ std::variant<CliOptions, int> parse_command_line(int argc, const char* const* ar
   CliOptions options;
   options.jobs = std::max(1u, std::thread::hardware_concurrency());
 
-  CLI::App app{"Converts pictures (JPEG, BMP, TIFF, PNG, PCX, PhotoCD) into one of ten formats.",
-               "quorvant-convert"};
+  CLI::App app{"Converts pictures (JPEG, BMP, TIFF, PNG, PCX, PhotoCD) into one of ten formats.", "quorvant-convert"};
   std::string format_name;
   bool no_optimize = false;
   bool plain = false;
   app.add_option("--to", format_name, "target format: " + format_list())->required();
-  app.add_option("inputs", options.inputs, "picture files, or folders whose pictures are all converted")
-      ->required();
-  app.add_option("-o,--output", options.output_folder, "output folder, created when missing")
-      ->capture_default_str();
+  app.add_option("inputs", options.inputs, "picture files, or folders whose pictures are all converted")->required();
+  app.add_option("-o,--output", options.output_folder, "output folder, created when missing")->capture_default_str();
   app.add_flag("-r,--recursive", options.recursive, "also convert the pictures in sub-folders");
   app.add_option("-j,--jobs", options.jobs, "conversions run in parallel (default: one per core)")
       ->check(CLI::Range(1u, 1024u));
@@ -68,7 +64,8 @@ std::variant<CliOptions, int> parse_command_line(int argc, const char* const* ar
   try {
     app.parse(argc, argv);
     const auto format = engine::parse_target_format(format_name);
-    if (!format) throw CLI::ValidationError("--to", "unknown format '" + format_name + "'; use one of " + format_list());
+    if (!format)
+      throw CLI::ValidationError("--to", "unknown format '" + format_name + "'; use one of " + format_list());
     options.format = *format;
     if (std::string why = misplaced_option(app, *format); !why.empty()) throw CLI::ValidationError(why);
   } catch (const CLI::ParseError& e) {

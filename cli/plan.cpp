@@ -29,16 +29,15 @@ bool exists(const std::string& path) {
 
 }  // namespace
 
-std::string destination_for(const std::string& source, const std::string& output_folder,
-                            engine::TargetFormat format) {
+std::string destination_for(const std::string& source, const std::string& output_folder, engine::TargetFormat format) {
   fs::path name = fs::path(source).filename();
   if (name.empty() || name == "." || name == "..") name = "picture";
   name.replace_extension(engine::describe(format).extension);
   return (fs::path(output_folder) / name).string();
 }
 
-Plan make_plan(const std::vector<std::string>& sources, const std::string& output_folder,
-               engine::TargetFormat format, bool overwrite) {
+Plan make_plan(const std::vector<std::string>& sources, const std::string& output_folder, engine::TargetFormat format,
+               bool overwrite) {
   std::set<FileId> source_files;
   for (const std::string& source : sources) {
     if (const auto id = file_id(source)) source_files.insert(*id);
@@ -51,9 +50,9 @@ Plan make_plan(const std::vector<std::string>& sources, const std::string& outpu
     const auto taken = lane_of_destination.find(job.destination);
     const auto destination_id = file_id(job.destination);
     if (destination_id && source_files.contains(*destination_id)) {
-      job.skip_reason = "skipped: " + job.destination + (destination_id == file_id(source)
-                                                             ? " is the source itself"
-                                                             : " is another source of this run");
+      job.skip_reason =
+          "skipped: " + job.destination +
+          (destination_id == file_id(source) ? " is the source itself" : " is another source of this run");
     } else if (!overwrite && taken != lane_of_destination.end()) {
       job.skip_reason = "skipped: " + job.destination + " is already the output of " +
                         plan.jobs[plan.lanes[taken->second].front()].source;

@@ -25,14 +25,13 @@ struct Plan {
 
 // The destination of a source: the output folder, the source's file name
 // without its extension, and the target's lower-case extension.
-std::string destination_for(const std::string& source, const std::string& output_folder,
-                            engine::TargetFormat format);
+std::string destination_for(const std::string& source, const std::string& output_folder, engine::TargetFormat format);
 
 // Without `overwrite`, a source whose destination exists already, or whose
 // destination an earlier source of this run takes, is skipped. A
 // destination that is one of the run's sources (the source itself, say) is
 // always skipped: a failed write would destroy an original.
-Plan make_plan(const std::vector<std::string>& sources, const std::string& output_folder,
-               engine::TargetFormat format, bool overwrite);
+Plan make_plan(const std::vector<std::string>& sources, const std::string& output_folder, engine::TargetFormat format,
+               bool overwrite);
 
 }  // namespace quorvant::cli

@@ -51,8 +51,8 @@ std::string ProgressBar::render(size_t done, size_t total, std::chrono::duration
   const double seconds = elapsed.count();
   if (done == total) {
     char text[64];
-    std::snprintf(text, sizeof text, "  %.1f pictures/s  done in %s", seconds > 0 ? static_cast<double>(done) / seconds : 0.0,
-                  clock_text(seconds).c_str());
+    std::snprintf(text, sizeof text, "  %.1f pictures/s  done in %s",
+                  seconds > 0 ? static_cast<double>(done) / seconds : 0.0, clock_text(seconds).c_str());
     bar += text;
   } else if (done > 0 && seconds > 0) {
     const double rate = static_cast<double>(done) / seconds;

@@ -61,8 +61,8 @@ int run_conversions(const CliOptions& options) {
   std::error_code error;
   std::filesystem::create_directories(options.output_folder, error);
   if (error || !std::filesystem::is_directory(options.output_folder, error)) {
-    std::fprintf(stderr, "quorvant-convert: cannot create the output folder %s: %s\n",
-                 options.output_folder.c_str(), error ? error.message().c_str() : "not a folder");
+    std::fprintf(stderr, "quorvant-convert: cannot create the output folder %s: %s\n", options.output_folder.c_str(),
+                 error ? error.message().c_str() : "not a folder");
     return kSomeFailed;
   }
 

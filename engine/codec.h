@@ -56,7 +56,7 @@ struct WriteSettings {
   bool optimise = false;      // JPEG: optimised Huffman tables
   int32_t smoothing = 0;      // JPEG, 0..100
   PnmKind pnm_kind = PnmKind::kColour;
-  bool raw = true;            // PNM: binary rather than plain text form
+  bool raw = true;  // PNM: binary rather than plain text form
 };
 
 class ImageWriter {

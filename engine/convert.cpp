@@ -44,8 +44,8 @@ WriteSettings pnm(PnmKind kind, bool raw) {
 
 // Indexed by TargetFormat, in command-table order.
 constexpr Recipe kRecipes[] = {
-    // JPG
-    {TargetFormat::kJpg, [](const ConvertOptions& o) {
+    {TargetFormat::kJpg,
+     [](const ConvertOptions& o) {
        return o.quality >= 1 && o.quality <= 100 && o.smoothing >= 0 && o.smoothing <= 100;
      },
      false, &make_writer<jpeg::JpegWriter>,
@@ -57,23 +57,19 @@ constexpr Recipe kRecipes[] = {
        s.smoothing = o.smoothing;
        return s;
      }},
-    // BMP
     {TargetFormat::kBmp, any_options, true, &make_writer<bmp::BmpWriter>, plain_24_bits},
-    // PBM: always the plain form
-    {TargetFormat::kPbm, any_options, false, nullptr, [](const ConvertOptions&) { return pnm(PnmKind::kBilevel, false); }},
-    // PCX
+    // PBM is always the plain form.
+    {TargetFormat::kPbm, any_options, false, nullptr,
+     [](const ConvertOptions&) { return pnm(PnmKind::kBilevel, false); }},
     {TargetFormat::kPcx, any_options, true, nullptr, plain_24_bits},
-    // PGM
-    {TargetFormat::kPgm, any_options, false, nullptr, [](const ConvertOptions& o) { return pnm(PnmKind::kGrey, o.raw); }},
-    // PIC
+    {TargetFormat::kPgm, any_options, false, nullptr,
+     [](const ConvertOptions& o) { return pnm(PnmKind::kGrey, o.raw); }},
     {TargetFormat::kPic, any_options, false, nullptr, plain_24_bits},
-    // PNG: 24 bits without palette is the only form offered
+    // PNG: 24 bits without palette is the only form offered.
     {TargetFormat::kPng, [](const ConvertOptions& o) { return o.bits == 24; }, false, nullptr, plain_24_bits},
-    // PPM
-    {TargetFormat::kPpm, any_options, false, nullptr, [](const ConvertOptions& o) { return pnm(PnmKind::kColour, o.raw); }},
-    // SGI
+    {TargetFormat::kPpm, any_options, false, nullptr,
+     [](const ConvertOptions& o) { return pnm(PnmKind::kColour, o.raw); }},
     {TargetFormat::kSgi, any_options, false, nullptr, plain_24_bits},
-    // TIF
     {TargetFormat::kTif, any_options, false, nullptr,
      [](const ConvertOptions& o) {
        WriteSettings s;

@@ -6,9 +6,9 @@
 
 namespace quorvant::engine::bmp {
 
-inline constexpr uint32_t kFileHeaderSize = 14;     // signature, file size, reserved, pixel offset
-inline constexpr uint32_t kInfoHeaderSize = 40;     // the Windows header
-inline constexpr uint32_t kCoreHeaderSize = 12;     // the short OS/2 header
+inline constexpr uint32_t kFileHeaderSize = 14;  // signature, file size, reserved, pixel offset
+inline constexpr uint32_t kInfoHeaderSize = 40;  // the Windows header
+inline constexpr uint32_t kCoreHeaderSize = 12;  // the short OS/2 header
 inline constexpr uint32_t kPixelOffset = kFileHeaderSize + kInfoHeaderSize;
 
 // Offsets inside the file header.

@@ -12,7 +12,8 @@ bool BmpWriter::open(const std::string& path, const ImageBuffer& source, const W
                      ProgressCallback progress) {
   close();
   file_ = File::open_write(path);
-  const uint64_t stored_bytes = row_size(static_cast<uint64_t>(source.width())) * static_cast<uint64_t>(source.height());
+  const uint64_t stored_bytes =
+      row_size(static_cast<uint64_t>(source.width())) * static_cast<uint64_t>(source.height());
   // The file size field is 32 bits wide; a picture whose padded rows would
   // overflow it cannot be described.
   if (!file_ || source.width() < 1 || source.height() < 1 || settings.bits != 24 || source.bits() != 24 ||

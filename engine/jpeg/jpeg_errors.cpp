@@ -9,12 +9,12 @@ namespace {
 // libjpeg's message codes, from its jerror.h (included for the enum only).
 bool means_damaged_data(int code) {
   switch (code) {
-    case JWRN_JPEG_EOF:         // premature end of the file
-    case JWRN_HIT_MARKER:       // scan data ended at an unexpected marker
-    case JWRN_MUST_RESYNC:      // lost its place in the scan data
-    case JWRN_HUFF_BAD_CODE:    // invalid Huffman code
-    case JWRN_NOT_SEQUENTIAL:   // scans out of order
-    case JWRN_ARITH_BAD_CODE:   // invalid arithmetic code
+    case JWRN_JPEG_EOF:        // premature end of the file
+    case JWRN_HIT_MARKER:      // scan data ended at an unexpected marker
+    case JWRN_MUST_RESYNC:     // lost its place in the scan data
+    case JWRN_HUFF_BAD_CODE:   // invalid Huffman code
+    case JWRN_NOT_SEQUENTIAL:  // scans out of order
+    case JWRN_ARITH_BAD_CODE:  // invalid arithmetic code
       return true;
     default:
       return false;

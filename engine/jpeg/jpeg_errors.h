@@ -12,7 +12,7 @@
 #pragma once
 
 #include <csetjmp>
-#include <cstdio>
+#include <cstdio>  // jpeglib.h needs FILE and size_t first
 
 #include <jpeglib.h>
 

@@ -13,8 +13,8 @@ bool JpegReader::open(const std::string& path, ImageBuffer& target, ProgressCall
   close();
   file_ = File::open_read(path);
   uint8_t signature[2];
-  if (!file_ || !file_.read_exact(signature, 2) || signature[0] != 0xFF || signature[1] != 0xD8 ||
-      !file_.seek(0) || !start_decompress()) {
+  if (!file_ || !file_.read_exact(signature, 2) || signature[0] != 0xFF || signature[1] != 0xD8 || !file_.seek(0) ||
+      !start_decompress()) {
     close();
     return false;
   }

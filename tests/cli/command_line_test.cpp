@@ -1,7 +1,7 @@
 // quorvant-convert run as a whole program, the way a script runs it.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <pty.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -58,7 +58,8 @@ class CommandLineTest : public ::testing::Test {
 };
 
 TEST_F(CommandLineTest, ConvertsAFolderIntoTheDefaultOutputFolder) {
-  const ProcessRun r = run("--to bmp -q " + shell_quote(pictures_.file("one.jpg")) + " " + shell_quote(pictures_.file("two.BMP")));
+  const ProcessRun r =
+      run("--to bmp -q " + shell_quote(pictures_.file("one.jpg")) + " " + shell_quote(pictures_.file("two.BMP")));
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(r.err.empty()) << r.err;
   EXPECT_TRUE(r.out.empty()) << "nothing on standard output without --json";
@@ -133,10 +134,9 @@ TEST_F(CommandLineTest, EngineOptionsReachTheFile) {
 TEST_F(CommandLineTest, UsageErrorsExitWithTwo) {
   const std::string one = shell_quote(pictures_.file("one.jpg"));
   for (const std::string& arguments :
-       {std::string("--to gif ") + one, std::string("--to jpg"), std::string(one),
-        "--to jpg --quality 0 " + one, "--to jpg --quality 101 " + one, "--to jpg --smoothing 101 " + one,
-        "--to png --quality 50 " + one, "--to bmp --grey " + one, "--to jpg --plain " + one,
-        "--to jpg -j 0 " + one, "--to jpg --bogus " + one}) {
+       {std::string("--to gif ") + one, std::string("--to jpg"), std::string(one), "--to jpg --quality 0 " + one,
+        "--to jpg --quality 101 " + one, "--to jpg --smoothing 101 " + one, "--to png --quality 50 " + one,
+        "--to bmp --grey " + one, "--to jpg --plain " + one, "--to jpg -j 0 " + one, "--to jpg --bogus " + one}) {
     const ProcessRun r = run(arguments);
     EXPECT_EQ(r.status, 2) << arguments << "\n" << r.err;
     EXPECT_FALSE(r.err.empty()) << arguments;

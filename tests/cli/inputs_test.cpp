@@ -10,8 +10,8 @@ namespace quorvant::cli {
 namespace {
 
 TEST(PictureExtension, KnowsTheReadableFormatsInAnyCase) {
-  for (const char* name : {"a.jpg", "a.JPEG", "a.jpe", "b.Bmp", "c.tif", "c.TIFF", "d.png", "e.pcx", "f.PCD",
-                           "archive.tar.jpg"}) {
+  for (const char* name :
+       {"a.jpg", "a.JPEG", "a.jpe", "b.Bmp", "c.tif", "c.TIFF", "d.png", "e.pcx", "f.PCD", "archive.tar.jpg"}) {
     EXPECT_TRUE(has_picture_extension(name)) << name;
   }
   for (const char* name : {"a.gif", "a.ppm", "jpg", ".jpg", "a.jpg.txt", "a.", "a.jp"}) {
@@ -46,16 +46,16 @@ TEST_F(CollectTest, RecursiveDescendsIntoSubFoldersButNotThroughLinks) {
   touch("sub/deeper/c.pcx");
   std::filesystem::create_directory_symlink(root_.path(), root_.file("sub/loop"));
   const auto found = collect_sources({root_.path()}, true);
-  EXPECT_EQ(found, (std::vector<std::string>{root_.file("a.jpg"), root_.file("sub/b.tif"),
-                                             root_.file("sub/deeper/c.pcx")}));
+  EXPECT_EQ(found,
+            (std::vector<std::string>{root_.file("a.jpg"), root_.file("sub/b.tif"), root_.file("sub/deeper/c.pcx")}));
 }
 
 TEST_F(CollectTest, NamedFilesAreTakenAsTheyAreAndOnlyOnce) {
   touch("a.jpg");
   touch("data.bin");
-  const auto found = collect_sources({root_.file("data.bin"), root_.file("missing.jpg"), root_.file("a.jpg"),
-                                      root_.path(), root_.path() + "/./a.jpg"},
-                                     false);
+  const auto found = collect_sources(
+      {root_.file("data.bin"), root_.file("missing.jpg"), root_.file("a.jpg"), root_.path(), root_.path() + "/./a.jpg"},
+      false);
   EXPECT_EQ(found, (std::vector<std::string>{root_.file("data.bin"), root_.file("missing.jpg"), root_.file("a.jpg")}));
 }
 

@@ -217,7 +217,8 @@ TEST(BmpCorpus, RewritingABitmapKeepsItsBytes) {
   // Pad bytes are free; compare pixel bytes row by row.
   const size_t row = (3 * 119 + 3) & ~size_t{3};
   for (size_t at = 54; at + row <= expected.size(); at += row) {
-    std::fill(expected.begin() + static_cast<std::ptrdiff_t>(at + 357), expected.begin() + static_cast<std::ptrdiff_t>(at + row), 0);
+    std::fill(expected.begin() + static_cast<std::ptrdiff_t>(at + 357),
+              expected.begin() + static_cast<std::ptrdiff_t>(at + row), 0);
   }
   EXPECT_EQ(written, expected);
 }

@@ -43,12 +43,8 @@ class CommandTest : public ::testing::Test {
   testing::TempFolder files_;
   std::string picture_ = files_.file("picture.bmp");
 
-  void SetUp() override {
-    testing::write_bytes(picture_, testing::make_bmp({}, testing::gradient));
-  }
-  void TearDown() override {
-    EXPECT_TRUE(scratch_.files().empty()) << "a command left a temporary file behind";
-  }
+  void SetUp() override { testing::write_bytes(picture_, testing::make_bmp({}, testing::gradient)); }
+  void TearDown() override { EXPECT_TRUE(scratch_.files().empty()) << "a command left a temporary file behind"; }
 
   static runtime::CommandEntry command(std::string_view name) {
     const runtime::LibraryRecord& library = engine_library();

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csetjmp>
-#include <cstdio>
+#include <cstdio>  // jpeglib.h needs FILE and size_t first
 
 #include <jpeglib.h>
 
@@ -82,7 +82,8 @@ std::vector<uint8_t> make_bmp(const BmpSpec& spec, const std::function<Rgb(int x
       b[at + 2] = c.red;
     }
     // Pad bytes that a reader must ignore.
-    for (uint32_t p = 3 * static_cast<uint32_t>(spec.width); p < row; ++p) b[offset + static_cast<size_t>(i) * row + p] = 0xEE;
+    for (uint32_t p = 3 * static_cast<uint32_t>(spec.width); p < row; ++p)
+      b[offset + static_cast<size_t>(i) * row + p] = 0xEE;
   }
   return b;
 }
@@ -97,8 +98,8 @@ struct TestJpegError {
 }
 }  // namespace
 
-std::vector<uint8_t> make_jpeg(int width, int height, int components, const std::vector<uint8_t>& samples,
-                               int quality, bool progressive) {
+std::vector<uint8_t> make_jpeg(int width, int height, int components, const std::vector<uint8_t>& samples, int quality,
+                               bool progressive) {
   jpeg_compress_struct c{};
   TestJpegError error{};
   c.err = jpeg_std_error(&error.manager);
@@ -122,8 +123,8 @@ std::vector<uint8_t> make_jpeg(int width, int height, int components, const std:
   if (progressive) jpeg_simple_progression(&c);
   jpeg_start_compress(&c, TRUE);
   while (c.next_scanline < c.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(samples.data() + static_cast<size_t>(c.next_scanline) *
-                                                            static_cast<size_t>(width * components));
+    JSAMPROW row = const_cast<JSAMPROW>(samples.data() +
+                                        static_cast<size_t>(c.next_scanline) * static_cast<size_t>(width * components));
     jpeg_write_scanlines(&c, &row, 1);
   }
   jpeg_finish_compress(&c);
@@ -157,6 +158,5 @@ JpegMarkers read_jpeg_markers(const std::vector<uint8_t>& b) {
   }
   return m;
 }
-
 
 }  // namespace quorvant::testing

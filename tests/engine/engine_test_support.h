@@ -12,8 +12,7 @@
 namespace quorvant::testing {
 
 // A 24-bit picture whose pixel (x, y) has the colour `colour(x, y)`.
-engine::ImageBuffer make_rgb_picture(int width, int height,
-                                     const std::function<engine::Rgb(int x, int y)>& colour);
+engine::ImageBuffer make_rgb_picture(int width, int height, const std::function<engine::Rgb(int x, int y)>& colour);
 // A smooth, photo-like test pattern.
 engine::Rgb gradient(int x, int y);
 
@@ -23,9 +22,9 @@ engine::Rgb pixel_at(const engine::ImageBuffer& picture, int x, int y);
 struct BmpSpec {
   int width = 4;
   int height = 3;
-  bool top_down = false;         // negative height
-  char second_letter = 'M';      // "BM" or "BA"
-  bool short_header = false;     // 12-byte OS/2 header
+  bool top_down = false;      // negative height
+  char second_letter = 'M';   // "BM" or "BA"
+  bool short_header = false;  // 12-byte OS/2 header
   uint16_t bits = 24;
   uint32_t compression = 0;
   uint32_t extra_info_bytes = 0;  // header bytes beyond the declared header
@@ -43,8 +42,8 @@ struct JpegMarkers {
   int components = 0;
   int width = 0;
   int height = 0;
-  std::vector<int> first_quant_table;          // table 0, in file order
-  std::vector<std::vector<uint8_t>> huffman;   // every DHT segment's bytes
+  std::vector<int> first_quant_table;         // table 0, in file order
+  std::vector<std::vector<uint8_t>> huffman;  // every DHT segment's bytes
 };
 JpegMarkers read_jpeg_markers(const std::vector<uint8_t>& bytes);
 

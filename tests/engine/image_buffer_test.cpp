@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-
 #include <map>
 #include <set>
 
@@ -58,7 +57,7 @@ TEST(ImageBufferCreate, RejectsBadSizesAndDepthsAndStaysEmpty) {
 TEST(ImageBufferCreate, DeclinesPicturesBeyondThe32BitLimit) {
   ScratchFolder scratch;
   ImageBuffer picture;
-  EXPECT_FALSE(picture.create(65536, 65536, 8, 0));     // exactly 2^32 bytes
+  EXPECT_FALSE(picture.create(65536, 65536, 8, 0));  // exactly 2^32 bytes
   EXPECT_FALSE(picture.create(INT32_MAX, INT32_MAX, 32, 0));
   EXPECT_EQ(checked_pixel_bytes(65535, 65537, 8), 65535ull * 65537ull);
   EXPECT_EQ(checked_pixel_bytes(65536, 65536, 8), 0u);
@@ -208,7 +207,9 @@ TEST(Quantise, FewColoursKeepTheirOwnEntries) {
   // every pixel must find its own colour, including the lowest and highest
   // keys of the sorted palette.
   const Rgb colours[] = {{0, 0, 0}, {255, 255, 255}, {8, 16, 24}, {200, 0, 0}, {0, 200, 0}, {0, 0, 200}};
-  ImageBuffer rgb = make_rgb_picture(21, 1, [&](int x, int) { return colours[x < 6 ? 0 : x < 11 ? 1 : x < 15 ? 2 : x < 18 ? 3 : x < 20 ? 4 : 5]; });
+  ImageBuffer rgb = make_rgb_picture(21, 1, [&](int x, int) {
+    return colours[x < 6 ? 0 : x < 11 ? 1 : x < 15 ? 2 : x < 18 ? 3 : x < 20 ? 4 : 5];
+  });
   ImageBuffer indexed;
   ASSERT_TRUE(rgb.convert(indexed, 8, 256));
   EXPECT_EQ(indexed.palette_count(), 6) << "the palette has exactly D entries";

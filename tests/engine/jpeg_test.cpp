@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include <cmath>
+#include <cstring>
 
 #include "engine/convert.h"
 #include "engine/jpeg/jpeg_reader.h"
@@ -133,8 +132,8 @@ TEST_F(JpegTest, QualitySmoothingAndOptimisationReachTheFile) {
     s.quality = quality;
     s.smoothing = smoothing;
     s.optimise = optimise;
-    const std::string path = files_.file("q" + std::to_string(quality) + "s" + std::to_string(smoothing) +
-                                         (optimise ? "o" : "") + ".jpg");
+    const std::string path =
+        files_.file("q" + std::to_string(quality) + "s" + std::to_string(smoothing) + (optimise ? "o" : "") + ".jpg");
     EXPECT_TRUE(write(picture, path, s));
     return path;
   };

@@ -42,7 +42,10 @@ TEST(ScratchBuffer, SizeZeroFailsAndKeepsNoFile) {
 
 TEST(ScratchBuffer, DestructionDeletesTheFile) {
   ScratchFolder scratch;
-  { ScratchBuffer block; ASSERT_TRUE(block.create(10, "CSWCLASS")); }
+  {
+    ScratchBuffer block;
+    ASSERT_TRUE(block.create(10, "CSWCLASS"));
+  }
   EXPECT_TRUE(scratch.files().empty());
 }
 

@@ -87,7 +87,8 @@ Pnm parse_pnm(const std::vector<uint8_t>& bytes) {
   if (token() != "255") return {};
   ++pos;  // the single white space after the maximum value
   pnm.channels = magic == "P5" ? 1 : 3;
-  const size_t size = static_cast<size_t>(pnm.width) * static_cast<size_t>(pnm.height) * static_cast<size_t>(pnm.channels);
+  const size_t size =
+      static_cast<size_t>(pnm.width) * static_cast<size_t>(pnm.height) * static_cast<size_t>(pnm.channels);
   if (bytes.size() < pos + size) return {};
   pnm.samples.assign(bytes.begin() + static_cast<std::ptrdiff_t>(pos),
                      bytes.begin() + static_cast<std::ptrdiff_t>(pos + size));
