@@ -8,6 +8,12 @@
 #include "engine/image_buffer.h"
 #include "engine/jpeg/jpeg_writer.h"
 #include "engine/loader.h"
+#include "engine/pcx/pcx_writer.h"
+#include "engine/pic/pic_writer.h"
+#include "engine/png/png_writer.h"
+#include "engine/pnm/pnm_writer.h"
+#include "engine/sgi/sgi_writer.h"
+#include "engine/tiff/tiff_writer.h"
 
 namespace quorvant::engine {
 
@@ -27,7 +33,7 @@ struct Recipe {
   TargetFormat format;
   bool (*options_valid)(const ConvertOptions&);
   bool needs_24_bits;
-  WriterFactory make;  // nullptr: this format has no writer yet
+  WriterFactory make;
   WriteSettings (*settings)(const ConvertOptions&);
 };
 
@@ -59,18 +65,19 @@ constexpr Recipe kRecipes[] = {
      }},
     {TargetFormat::kBmp, any_options, true, &make_writer<bmp::BmpWriter>, plain_24_bits},
     // PBM is always the plain form.
-    {TargetFormat::kPbm, any_options, false, nullptr,
+    {TargetFormat::kPbm, any_options, false, &make_writer<pnm::PnmWriter>,
      [](const ConvertOptions&) { return pnm(PnmKind::kBilevel, false); }},
-    {TargetFormat::kPcx, any_options, true, nullptr, plain_24_bits},
-    {TargetFormat::kPgm, any_options, false, nullptr,
+    {TargetFormat::kPcx, any_options, true, &make_writer<pcx::PcxWriter>, plain_24_bits},
+    {TargetFormat::kPgm, any_options, false, &make_writer<pnm::PnmWriter>,
      [](const ConvertOptions& o) { return pnm(PnmKind::kGrey, o.raw); }},
-    {TargetFormat::kPic, any_options, false, nullptr, plain_24_bits},
+    {TargetFormat::kPic, any_options, false, &make_writer<pic::PicWriter>, plain_24_bits},
     // PNG: 24 bits without palette is the only form offered.
-    {TargetFormat::kPng, [](const ConvertOptions& o) { return o.bits == 24; }, false, nullptr, plain_24_bits},
-    {TargetFormat::kPpm, any_options, false, nullptr,
+    {TargetFormat::kPng, [](const ConvertOptions& o) { return o.bits == 24; }, false, &make_writer<png::PngWriter>,
+     plain_24_bits},
+    {TargetFormat::kPpm, any_options, false, &make_writer<pnm::PnmWriter>,
      [](const ConvertOptions& o) { return pnm(PnmKind::kColour, o.raw); }},
-    {TargetFormat::kSgi, any_options, false, nullptr, plain_24_bits},
-    {TargetFormat::kTif, any_options, false, nullptr,
+    {TargetFormat::kSgi, any_options, false, &make_writer<sgi::SgiWriter>, plain_24_bits},
+    {TargetFormat::kTif, any_options, false, &make_writer<tiff::TiffWriter>,
      [](const ConvertOptions& o) {
        WriteSettings s;
        s.bits = o.grey ? 8 : 24;
@@ -93,7 +100,6 @@ ResultCode write_picture(const Recipe& recipe, const ImageBuffer& loaded, const 
     if (!loaded.convert(converted, 24, 0)) return kWriteFailed;
     picture = &converted;
   }
-  if (recipe.make == nullptr) return kWriteFailed;
   std::unique_ptr<ImageWriter> writer = recipe.make();
   if (!writer->open(destination, *picture, recipe.settings(options), nullptr)) return kWriteFailed;
   return writer->write() ? kWritten : kWriteFailed;

@@ -7,6 +7,10 @@
 #include "engine/bmp/bmp_reader.h"
 #include "engine/codec.h"
 #include "engine/jpeg/jpeg_reader.h"
+#include "engine/pcx/pcx_reader.h"
+#include "engine/photocd/photocd_reader.h"
+#include "engine/png/png_reader.h"
+#include "engine/tiff/tiff_reader.h"
 
 namespace quorvant::engine {
 
@@ -21,10 +25,10 @@ std::unique_ptr<ImageReader> make_reader() {
 
 // The order of probing. It matters where several readers could take one
 // file: a file the JPEG reader accepts is never offered to another reader,
-// and a reader that looks at little of the file must come late.
+// and PhotoCD, which looks at little of the file, comes last.
 constexpr ReaderFactory kReaders[] = {
-    &make_reader<jpeg::JpegReader>,
-    &make_reader<bmp::BmpReader>,
+    &make_reader<jpeg::JpegReader>, &make_reader<bmp::BmpReader>, &make_reader<tiff::TiffReader>,
+    &make_reader<png::PngReader>,   &make_reader<pcx::PcxReader>, &make_reader<photocd::PhotoCdReader>,
 };
 
 }  // namespace

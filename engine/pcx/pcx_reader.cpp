@@ -1,0 +1,128 @@
+#include "engine/pcx/pcx_reader.h"
+
+#include <new>
+#include <vector>
+
+#include "engine/byte_order.h"
+#include "engine/pcx/pcx_run_length.h"
+#include "engine/scratch_buffer.h"
+
+namespace quorvant::engine::pcx {
+
+namespace {
+
+// A run of two bytes yields at most 63 bytes, so compressed data of n bytes
+// can never describe more than 32 n bytes of scan lines.
+constexpr uint64_t kMostBytesPerCompressedByte = 32;
+
+}  // namespace
+
+bool PcxReader::open(const std::string& path, ImageBuffer& target, ProgressCallback progress) {
+  close();
+  file_ = File::open_read(path);
+  if (!file_ || !file_.read_exact(header_.data(), header_.size()) || header_[kManufacturerAt] != kManufacturer) {
+    close();
+    return false;
+  }
+  const uint16_t x_min = load_le16(&header_[kXMinAt]);
+  const uint16_t y_min = load_le16(&header_[kYMinAt]);
+  const uint16_t x_max = load_le16(&header_[kXMaxAt]);
+  const uint16_t y_max = load_le16(&header_[kYMaxAt]);
+  planes_ = header_[kPlanesAt];
+  bits_ = planes_ * header_[kBitsPerPlaneAt];
+  bytes_per_line_ = load_le16(&header_[kBytesPerLineAt]);
+  width_ = x_max - x_min + 1;
+  height_ = y_max - y_min + 1;
+  // A single-column or single-row picture is refused, as is a window whose
+  // corners are swapped; true colour needs three planes to take its colours
+  // from, and every plane must hold a whole row.
+  const bool accepted = x_max != x_min && y_max != y_min && width_ > 0 && height_ > 0 && (bits_ == 8 || bits_ == 24) &&
+                        (bits_ == 8 || planes_ >= 3) && bytes_per_line_ >= static_cast<uint32_t>(width_) &&
+                        checked_pixel_bytes(width_, height_, bits_) != 0;
+  if (!accepted) {
+    close();
+    return false;
+  }
+  target_ = &target;
+  progress_ = std::move(progress);
+  return true;
+}
+
+bool PcxReader::read() {
+  const bool ok = target_ != nullptr && decode();
+  if (target_ != nullptr) report_progress(progress_, kPhaseReading, height_ - 1, height_);
+  close();
+  return ok;
+}
+
+bool PcxReader::decode() {
+  const std::optional<uint64_t> file_size = file_.size();
+  if (!file_size) return false;
+  const bool indexed = bits_ == 8;
+  // The compressed data runs from the header to the end of the file, or to
+  // the 768-byte palette of 256-colour files (the byte before the palette,
+  // its marker, stays inside and is never decoded).
+  const uint64_t trailer = indexed ? kPaletteSize : 0;
+  if (*file_size <= kHeaderSize + trailer) return false;
+  const uint64_t compressed_size = *file_size - kHeaderSize - trailer;
+  const uint64_t line_size = uint64_t{planes_} * bytes_per_line_;
+  if (line_size * static_cast<uint64_t>(height_) > compressed_size * kMostBytesPerCompressedByte) return false;
+
+  if (!target_->create(width_, height_, indexed ? 8 : 24, indexed ? 256 : 0)) return false;
+  if (indexed) {
+    uint8_t palette[kPaletteSize];
+    if (!file_.seek(*file_size - kPaletteSize) || !file_.read_exact(palette, sizeof palette)) return false;
+    for (size_t i = 0; i < 256; ++i) {
+      target_->palette()[i] = {palette[3 * i], palette[3 * i + 1], palette[3 * i + 2], 0, 0};
+    }
+  }
+
+  ScratchBuffer compressed;
+  if (!compressed.create(compressed_size, "CSWCLASS") || !file_.seek(kHeaderSize) ||
+      !file_.read_exact(compressed.data(), compressed.size())) {
+    return false;
+  }
+  compressed.flush();
+
+  std::vector<uint8_t> line;
+  try {
+    line.resize(line_size);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  const std::span<const uint8_t> data(compressed.data(), compressed.size());
+  size_t position = 0;
+  for (int32_t y = 0; y < height_; ++y) {
+    if (!decode_line(data, position, line)) return false;
+    uint8_t* out = target_->row(y);
+    if (indexed) {
+      std::copy_n(line.begin(), width_, out);
+    } else {
+      // Planes red, green, blue, each bytes-per-line long.
+      const uint8_t* red = line.data();
+      const uint8_t* green = red + bytes_per_line_;
+      const uint8_t* blue = green + bytes_per_line_;
+      for (int32_t x = 0; x < width_; ++x, out += 3) {
+        out[0] = red[x];
+        out[1] = green[x];
+        out[2] = blue[x];
+      }
+    }
+    report_progress(progress_, kPhaseReading, y, height_);
+  }
+  return true;
+}
+
+void PcxReader::close() {
+  file_.close();
+  header_.fill(0);
+  bits_ = 0;
+  width_ = 0;
+  height_ = 0;
+  planes_ = 0;
+  bytes_per_line_ = 0;
+  target_ = nullptr;
+  progress_ = nullptr;
+}
+
+}  // namespace quorvant::engine::pcx

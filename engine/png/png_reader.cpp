@@ -1,0 +1,119 @@
+#include "engine/png/png_reader.h"
+
+namespace quorvant::engine::png {
+
+namespace {
+
+constexpr double kScreenGamma = 2.2;
+// The gamma of an sRGB file, and of a file that does not say.
+constexpr double kDefaultFileGamma = 0.45455;
+
+}  // namespace
+
+bool PngReader::open(const std::string& path, ImageBuffer& target, ProgressCallback progress) {
+  close();
+  file_ = File::open_read(path);
+  if (!file_ || !read_header()) {
+    close();
+    return false;
+  }
+  target_ = &target;
+  progress_ = std::move(progress);
+  return true;
+}
+
+bool PngReader::read_header() {
+  png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, &errors_, jump_to_recovery, ignore_warning);
+  if (png_ == nullptr) return false;
+  info_ = png_create_info_struct(png_);
+  if (info_ == nullptr) return false;
+  if (setjmp(errors_.recovery) != 0) return false;
+  png_set_read_fn(png_, &file_, read_from_file);
+  png_read_info(png_, info_);
+
+  png_uint_32 width = 0;
+  png_uint_32 height = 0;
+  int depth = 0;
+  int colour_type = 0;
+  png_get_IHDR(png_, info_, &width, &height, &depth, &colour_type, nullptr, nullptr, nullptr);
+  if (depth > 8) return false;
+  png_set_packing(png_);  // one sample per byte below 8 bits
+
+  if (colour_type == PNG_COLOR_TYPE_PALETTE) {
+    kind_ = Kind::kPalette;
+  } else if ((colour_type & PNG_COLOR_MASK_COLOR) != 0) {
+    kind_ = (colour_type & PNG_COLOR_MASK_ALPHA) != 0 ? Kind::kRgbAlpha : Kind::kRgb;
+  } else {
+    kind_ = Kind::kGrey;
+    has_alpha_ = (colour_type & PNG_COLOR_MASK_ALPHA) != 0;
+    // Scales 1-, 2- and 4-bit grey to 0..255. (The general png_set_expand
+    // would also turn a tRNS chunk into a second sample per pixel.)
+    if (depth < 8) png_set_expand_gray_1_2_4_to_8(png_);
+  }
+  width_ = static_cast<int32_t>(width);
+  height_ = static_cast<int32_t>(height);
+  return checked_pixel_bytes(width_, height_, kind_ == Kind::kRgbAlpha ? 32 : kind_ == Kind::kRgb ? 24 : 8) != 0;
+}
+
+bool PngReader::read() {
+  const bool ok = target_ != nullptr && decode();
+  if (target_ != nullptr) report_progress(progress_, kPhaseReading, height_ - 1, height_);
+  close();
+  return ok;
+}
+
+bool PngReader::decode() {
+  if (setjmp(errors_.recovery) != 0) return false;
+
+  int32_t palette_count = 0;
+  png_colorp palette = nullptr;
+  if (kind_ == Kind::kPalette && png_get_PLTE(png_, info_, &palette, &palette_count) != PNG_INFO_PLTE) return false;
+  if (palette_count > 256) return false;
+  const uint32_t bits = kind_ == Kind::kRgbAlpha ? 32 : kind_ == Kind::kRgb ? 24 : 8;
+  if (target_->width() != width_ || target_->height() != height_ || target_->bits() != bits ||
+      target_->palette_count() != palette_count) {
+    if (!target_->create(width_, height_, bits, palette_count)) return false;
+  }
+  // The palette is taken as the file gives it, before any gamma correction.
+  for (int32_t i = 0; i < palette_count; ++i) {
+    target_->palette()[static_cast<size_t>(i)] = {palette[i].red, palette[i].green, palette[i].blue, 0, 0};
+  }
+
+  int srgb_intent = 0;
+  double file_gamma = kDefaultFileGamma;
+  if (png_get_sRGB(png_, info_, &srgb_intent) == 0 && png_get_gAMA(png_, info_, &file_gamma) == 0) {
+    file_gamma = kDefaultFileGamma;
+  }
+  png_set_gamma(png_, kScreenGamma, file_gamma);
+  png_set_swap_alpha(png_);  // RGBA in the file, ARGB in the picture
+  if (has_alpha_) png_set_strip_alpha(png_);
+  const int passes = png_set_interlace_handling(png_);
+  png_read_update_info(png_, info_);
+  // Whatever libpng was asked to do, a row must fill exactly one picture row.
+  if (png_get_rowbytes(png_, info_) != target_->stride()) return false;
+
+  for (int pass = 0; pass < passes; ++pass) {
+    for (int32_t y = 0; y < height_; ++y) {
+      png_bytep row = target_->row(y);
+      png_read_rows(png_, &row, nullptr, 1);
+      report_progress(progress_, kPhaseReading, height_ - 1, height_);
+    }
+  }
+  png_read_end(png_, nullptr);
+  return true;
+}
+
+void PngReader::close() {
+  if (png_ != nullptr) png_destroy_read_struct(&png_, info_ != nullptr ? &info_ : nullptr, nullptr);
+  png_ = nullptr;
+  info_ = nullptr;
+  file_.close();
+  kind_ = Kind::kRgb;
+  has_alpha_ = false;
+  width_ = 0;
+  height_ = 0;
+  target_ = nullptr;
+  progress_ = nullptr;
+}
+
+}  // namespace quorvant::engine::png

@@ -1,0 +1,39 @@
+// Reads PNG files of up to 8 bits per sample: palette files into 8-bit
+// palette pictures, grey (with or without alpha) into 8-bit grey, RGB into
+// 24 bits and RGB with alpha into 32 bits (alpha, red, green, blue).
+#pragma once
+
+#include "engine/codec.h"
+#include "engine/file.h"
+#include "engine/png/png_support.h"
+
+namespace quorvant::engine::png {
+
+class PngReader final : public ImageReader {
+ public:
+  ~PngReader() override { close(); }
+  // Accepts files whose header libpng reads and whose depth is at most 8.
+  bool open(const std::string& path, ImageBuffer& target, ProgressCallback progress) override;
+  bool read() override;
+  void close() override;
+
+ private:
+  enum class Kind { kPalette, kRgb, kRgbAlpha, kGrey };
+
+  // These two set the recovery point; see png_support.h for their rules.
+  bool read_header();
+  bool decode();
+
+  File file_;
+  png_structp png_ = nullptr;
+  png_infop info_ = nullptr;
+  PngErrors errors_{};
+  Kind kind_ = Kind::kRgb;
+  bool has_alpha_ = false;  // grey files with alpha lose it
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  ImageBuffer* target_ = nullptr;
+  ProgressCallback progress_;
+};
+
+}  // namespace quorvant::engine::png

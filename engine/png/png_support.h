@@ -1,0 +1,35 @@
+// What the PNG reader and writer share: how libpng's errors come back, and
+// the file functions libpng reads and writes through.
+//
+// libpng reports an error by calling our error routine, which jumps back to
+// the recovery point that the running codec operation set with setjmp. The
+// same rules hold as for libjpeg: between setjmp and the jump lie only the
+// function that set it, libpng's C frames and our small file functions,
+// none of which keeps an object with a destructor alive; state lives in
+// members, not in locals. No C++ exception travels through libpng.
+#pragma once
+
+#include <png.h>
+
+#include <csetjmp>
+
+#include "engine/file.h"
+
+namespace quorvant::engine::png {
+
+struct PngErrors {
+  std::jmp_buf recovery;
+};
+
+// Jumps to errors->recovery; the message is not shown anywhere.
+[[noreturn]] void jump_to_recovery(png_structp png, png_const_charp message);
+// libpng's warnings are not shown either.
+void ignore_warning(png_structp png, png_const_charp message);
+
+// File functions for png_set_read_fn / png_set_write_fn; the io pointer is a
+// File. A short read or write is a libpng error.
+void read_from_file(png_structp png, png_bytep data, size_t length);
+void write_to_file(png_structp png, png_bytep data, size_t length);
+void flush_file(png_structp png);
+
+}  // namespace quorvant::engine::png

@@ -1,0 +1,94 @@
+#include "engine/png/png_writer.h"
+
+namespace quorvant::engine::png {
+
+bool PngWriter::open(const std::string& path, const ImageBuffer& source, const WriteSettings& settings,
+                     ProgressCallback progress) {
+  close();
+  const bool palette = settings.bits == 8 && settings.palette_count >= 1 && settings.palette_count <= 256;
+  if (!palette && settings.bits != 24 && settings.bits != 32) return false;
+  file_ = File::open_write(path);
+  if (!file_ || source.width() < 1 || source.height() < 1) {
+    close();
+    return false;
+  }
+  bits_ = settings.bits;
+  palette_count_ = palette ? settings.palette_count : 0;
+  source_ = &source;
+  progress_ = std::move(progress);
+  return true;
+}
+
+bool PngWriter::write() {
+  if (source_ == nullptr) return false;
+  ImageBuffer converted;
+  const ImageBuffer* picture = source_;
+  if (source_->bits() != bits_ || source_->palette_count() != palette_count_) {
+    if (!source_->convert(converted, bits_, palette_count_)) {
+      close();
+      return false;
+    }
+    picture = &converted;
+  }
+  bool ok = encode(*picture);
+  report_progress(progress_, kPhaseWriting, source_->height() - 1, source_->height());
+  if (png_ != nullptr) png_destroy_write_struct(&png_, info_ != nullptr ? &info_ : nullptr);
+  png_ = nullptr;
+  info_ = nullptr;
+  ok = file_.close() && ok;
+  close();
+  return ok;
+}
+
+bool PngWriter::encode(const ImageBuffer& picture) {
+  png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, &errors_, jump_to_recovery, ignore_warning);
+  if (png_ == nullptr) return false;
+  info_ = png_create_info_struct(png_);
+  if (info_ == nullptr) return false;
+  if (setjmp(errors_.recovery) != 0) return false;
+  png_set_write_fn(png_, &file_, write_to_file, flush_file);
+
+  int colour_type = PNG_COLOR_TYPE_RGB;
+  if (bits_ == 8) {
+    colour_type = PNG_COLOR_TYPE_PALETTE;
+  } else if (bits_ == 32) {
+    colour_type = PNG_COLOR_TYPE_RGB_ALPHA;
+  }
+  png_set_IHDR(png_, info_, static_cast<png_uint_32>(picture.width()), static_cast<png_uint_32>(picture.height()), 8,
+               colour_type, PNG_INTERLACE_ADAM7, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  if (colour_type == PNG_COLOR_TYPE_PALETTE) {
+    const auto entries = picture.palette();
+    const int count = static_cast<int>(std::min<size_t>(entries.size(), palette_.size()));
+    for (int i = 0; i < count; ++i)
+      palette_[static_cast<size_t>(i)] = {entries[i].red, entries[i].green, entries[i].blue};
+    png_set_PLTE(png_, info_, palette_.data(), count);
+  }
+  png_write_info(png_, info_);
+  // 32-bit pictures hold alpha first; the file wants it last.
+  if (colour_type == PNG_COLOR_TYPE_RGB_ALPHA) png_set_swap_alpha(png_);
+
+  const int passes = png_set_interlace_handling(png_);
+  for (int pass = 0; pass < passes; ++pass) {
+    for (int32_t y = 0; y < picture.height(); ++y) {
+      // libpng takes non-const rows but only reads them.
+      png_bytep row = const_cast<png_bytep>(picture.row(y));
+      png_write_rows(png_, &row, 1);
+      report_progress(progress_, kPhaseWriting, y, picture.height());
+    }
+  }
+  png_write_end(png_, nullptr);
+  return true;
+}
+
+void PngWriter::close() {
+  if (png_ != nullptr) png_destroy_write_struct(&png_, info_ != nullptr ? &info_ : nullptr);
+  png_ = nullptr;
+  info_ = nullptr;
+  file_.close();
+  bits_ = 24;
+  palette_count_ = 0;
+  source_ = nullptr;
+  progress_ = nullptr;
+}
+
+}  // namespace quorvant::engine::png

@@ -1,0 +1,39 @@
+// Writes Adam7-interlaced PNG files of 8 bits per sample: palette colour
+// (8 bits with 1 to 256 palette entries), RGB (24 bits) or RGB with alpha
+// (32 bits).
+#pragma once
+
+#include <array>
+
+#include "engine/codec.h"
+#include "engine/file.h"
+#include "engine/png/png_support.h"
+
+namespace quorvant::engine::png {
+
+class PngWriter final : public ImageWriter {
+ public:
+  ~PngWriter() override { close(); }
+  // settings.bits 8 (with settings.palette_count 1..256), 24 or 32; any
+  // other request fails before the file is created.
+  bool open(const std::string& path, const ImageBuffer& source, const WriteSettings& settings,
+            ProgressCallback progress) override;
+  bool write() override;
+  void close() override;
+
+ private:
+  // Sets the recovery point; see png_support.h for its rules.
+  bool encode(const ImageBuffer& picture);
+
+  File file_;
+  png_structp png_ = nullptr;
+  png_infop info_ = nullptr;
+  PngErrors errors_{};
+  std::array<png_color, 256> palette_{};
+  uint32_t bits_ = 24;
+  int32_t palette_count_ = 0;
+  const ImageBuffer* source_ = nullptr;
+  ProgressCallback progress_;
+};
+
+}  // namespace quorvant::engine::png
