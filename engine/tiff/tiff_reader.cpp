@@ -1,9 +1,31 @@
 #include "engine/tiff/tiff_reader.h"
 
+#include <vector>
+
 #include "engine/scratch_buffer.h"
 #include "engine/tiff/tiff_support.h"
 
 namespace quorvant::engine::tiff {
+
+namespace {
+
+// libtiff's RGBA interface multiplies the colours of a picture with
+// unassociated alpha by their alpha, which blends them against black. The
+// picture's alpha is dropped instead, so its colours are kept as stored:
+// the alpha is declared associated (already multiplied) for this reading.
+// Only the open handle changes, never the file.
+void keep_colours_as_stored(TIFF* tiff) {
+  uint16_t count = 0;
+  uint16_t* kinds = nullptr;
+  if (TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &count, &kinds) != 1 || count == 0) return;
+  std::vector<uint16_t> declared(kinds, kinds + count);
+  for (uint16_t& kind : declared) {
+    if (kind == EXTRASAMPLE_UNASSALPHA) kind = EXTRASAMPLE_ASSOCALPHA;
+  }
+  TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, count, declared.data());
+}
+
+}  // namespace
 
 bool TiffReader::open(const std::string& path, ImageBuffer& target, ProgressCallback progress) {
   close();
@@ -41,6 +63,7 @@ bool TiffReader::decode() {
   ScratchBuffer raster;
   if (!raster.create(static_cast<size_t>(width_) * static_cast<size_t>(height_) * 4, "CSWCLASS")) return false;
   auto* words = reinterpret_cast<uint32_t*>(raster.data());
+  keep_colours_as_stored(tiff_);
   // Asked for top row first, libtiff turns the raster upright whatever the
   // file's orientation. A strip or tile that cannot be read fails the whole
   // picture rather than leaving a hole in it.

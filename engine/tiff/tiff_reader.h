@@ -1,5 +1,6 @@
 // Reads every TIFF kind that libtiff's RGBA interface understands into a
-// 24-bit picture; an alpha channel is dropped without blending.
+// 24-bit picture; an alpha channel is dropped without blending, so colours
+// stay as stored.
 #pragma once
 
 #include <tiffio.h>

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 
@@ -240,6 +241,34 @@ TEST(EmptyInput, SaysThatThereWasNothingToConvert) {
   const auto printed = testing::run_tool(command);
   EXPECT_NE(std::string(printed.begin(), printed.end()).find("no pictures found"), std::string::npos);
   EXPECT_FALSE(testing::file_exists(empty.file("out"))) << "no output folder for nothing";
+}
+
+}  // namespace
+}  // namespace quorvant::cli
+
+namespace quorvant::cli {
+namespace {
+
+TEST(MixedFolder, ConvertsEverySourceKindToEachOfTheTenFormats) {
+  testing::TempFolder pictures;
+  testing::TempFolder work;
+  std::filesystem::copy_file(testing::corpus("jpeg/testorig.jpg"), pictures.file("a.jpg"));
+  std::filesystem::copy_file(testing::corpus("jpeg/vgl_6548_0026a.bmp"), pictures.file("b.bmp"));
+  std::filesystem::copy_file(testing::corpus("pngsuite/basn3p08.png"), pictures.file("c.png"));
+  std::filesystem::copy_file(testing::corpus("tiff/rgb-3c-8b.tiff"), pictures.file("d.tif"));
+  testing::run_tool("ppmtopcx " + shell_quote(testing::corpus("jpeg/testorig.ppm")) + " > " +
+                    shell_quote(pictures.file("e.pcx")) + " 2>/dev/null");
+  std::vector<uint8_t> pack(0x100001, 128);
+  std::memcpy(&pack[0x800], "PCD_IPI", 7);
+  testing::write_bytes(pictures.file("f.pcd"), pack);
+
+  for (const char* format : {"jpg", "bmp", "pbm", "pcx", "pgm", "pic", "png", "ppm", "sgi", "tif"}) {
+    const std::string out = work.file(format);
+    const std::string command = shell_quote(QUORVANT_CONVERT) + " --to " + format + " -q -o " + shell_quote(out) +
+                                " " + shell_quote(pictures.path()) + " && ls " + shell_quote(out);
+    const auto listed = testing::run_tool(command);
+    EXPECT_EQ(lines(std::string(listed.begin(), listed.end())).size(), 6u) << format;
+  }
 }
 
 }  // namespace

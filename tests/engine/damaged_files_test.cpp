@@ -1,6 +1,7 @@
 // Cut-short and corrupted files: every one gives a result code, never a
 // crash, a hang or a stray temporary file.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "engine/convert.h"
 #include "tests/engine/engine_test_support.h"
@@ -75,6 +76,38 @@ TEST_F(DamagedFileTest, CorruptedJpegs) {
   expect_corruption_handled(whole, 7);
 }
 
+// A small picture written by the engine in `format`.
+std::vector<uint8_t> engine_written(TargetFormat format, const testing::TempFolder& folder) {
+  const std::string source = folder.file("source.bmp");
+  testing::BmpSpec spec;
+  spec.width = 9;
+  spec.height = 6;
+  testing::write_bytes(source, testing::make_bmp(spec, testing::gradient));
+  const std::string out = folder.file("written");
+  EXPECT_EQ(convert_picture(format, source, out), kWritten);
+  return testing::read_bytes(out);
+}
+
+TEST_F(DamagedFileTest, PngCutAtAnyLength) {
+  expect_every_cut_unreadable(testing::read_bytes(testing::corpus("pngsuite/basn2c08.png")));
+  expect_every_cut_unreadable(testing::read_bytes(testing::corpus("pngsuite/interlaced/ibasn3p04.png")));
+}
+
+TEST_F(DamagedFileTest, TiffCutAtAnyLength) {
+  expect_every_cut_unreadable(engine_written(TargetFormat::kTif, files_));
+}
+
+TEST_F(DamagedFileTest, PcxCutAtAnyLength) {
+  expect_every_cut_unreadable(engine_written(TargetFormat::kPcx, files_));
+}
+
+TEST_F(DamagedFileTest, CorruptedPngTiffAndPcx) {
+  expect_corruption_handled(testing::read_bytes(testing::corpus("pngsuite/basn3p08.png")), 5);
+  expect_corruption_handled(testing::read_bytes(testing::corpus("tiff/palette-1c-4b.tiff")), 29);
+  expect_corruption_handled(engine_written(TargetFormat::kTif, files_), 3);
+  expect_corruption_handled(engine_written(TargetFormat::kPcx, files_), 1);
+}
+
 TEST_F(DamagedFileTest, HostileSizesAreDeclinedWithoutAllocating) {
   // A JPEG header announcing 65500 x 65500 colour pixels, with no data.
   std::vector<uint8_t> jpeg = testing::read_bytes(testing::corpus("jpeg/testorig.jpg"));
@@ -92,6 +125,14 @@ TEST_F(DamagedFileTest, HostileSizesAreDeclinedWithoutAllocating) {
   EXPECT_EQ(convert_bytes(bmp), kUnreadable);
   bmp[18] = 0x00, bmp[19] = 0x80, bmp[20] = 0x00, bmp[21] = 0x00;  // 32768 x 3: fits, but the file is short
   EXPECT_EQ(convert_bytes(bmp), kUnreadable);
+
+  // A PNG header announcing 60000 x 60000 colour pixels, with a valid CRC.
+  std::vector<uint8_t> png = testing::read_bytes(testing::corpus("pngsuite/basn2c08.png"));
+  const uint8_t huge[] = {0, 0, 0xEA, 0x60, 0, 0, 0xEA, 0x60};
+  std::copy(std::begin(huge), std::end(huge), png.begin() + 16);
+  const uLong crc = crc32(0, png.data() + 12, 17);
+  for (int i = 0; i < 4; ++i) png[29 + static_cast<size_t>(i)] = static_cast<uint8_t>(crc >> (24 - 8 * i));
+  EXPECT_EQ(convert_bytes(png), kUnreadable);
 }
 
 }  // namespace

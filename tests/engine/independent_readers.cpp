@@ -48,6 +48,12 @@ Pnm read_tiff_with_libtiff(const std::string& path) {
   uint32_t height = 0;
   TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
   TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+  uint16_t extra_count = 0;
+  uint16_t* extra = nullptr;
+  if (TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &extra_count, &extra) == 1 && extra_count > 0) {
+    std::vector<uint16_t> associated(extra_count, EXTRASAMPLE_ASSOCALPHA);
+    TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, extra_count, associated.data());
+  }
   std::vector<uint32_t> raster(size_t{width} * height);
   if (TIFFReadRGBAImageOriented(tiff, width, height, raster.data(), ORIENTATION_TOPLEFT, 1) == 0) {
     ADD_FAILURE() << "libtiff cannot decode " << path;

@@ -11,6 +11,8 @@
 namespace quorvant::testing {
 
 Pnm read_png_with_libpng(const std::string& path);
+// Colours as libtiff's RGBA interface gives them, except that alpha is
+// dropped, never multiplied in: the colours stay as the file stores them.
 Pnm read_tiff_with_libtiff(const std::string& path);
 // ImageMagick's convert, for PNM files.
 Pnm read_with_imagemagick(const std::string& path);
