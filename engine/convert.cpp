@@ -95,11 +95,8 @@ static_assert(recipes_in_format_order(), "one recipe per target format, indexed 
 ResultCode write_picture(const Recipe& recipe, const ImageBuffer& loaded, const std::string& destination,
                          const ConvertOptions& options) {
   ImageBuffer converted;
-  const ImageBuffer* picture = &loaded;
-  if (recipe.needs_24_bits && loaded.bits() != 24) {
-    if (!loaded.convert(converted, 24, 0)) return kWriteFailed;
-    picture = &converted;
-  }
+  const ImageBuffer* picture = recipe.needs_24_bits ? in_form(loaded, 24, 0, converted) : &loaded;
+  if (picture == nullptr) return kWriteFailed;
   std::unique_ptr<ImageWriter> writer = recipe.make();
   if (!writer->open(destination, *picture, recipe.settings(options), nullptr)) return kWriteFailed;
   return writer->write() ? kWritten : kWriteFailed;

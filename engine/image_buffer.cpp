@@ -131,4 +131,9 @@ bool ImageBuffer::convert(ImageBuffer& destination, uint32_t bits, int32_t palet
   return true;
 }
 
+const ImageBuffer* in_form(const ImageBuffer& source, uint32_t bits, int32_t palette_count, ImageBuffer& converted) {
+  if (source.bits() == bits && source.palette_count() == palette_count) return &source;
+  return source.convert(converted, bits, palette_count) ? &converted : nullptr;
+}
+
 }  // namespace quorvant::engine

@@ -92,6 +92,11 @@ class ImageBuffer {
   std::vector<PaletteEntry> palette_;
 };
 
+// The picture as a writer needs it: `source` itself when it already has
+// `bits` and `palette_count`, else `converted`, filled from it by convert().
+// nullptr when that conversion fails.
+const ImageBuffer* in_form(const ImageBuffer& source, uint32_t bits, int32_t palette_count, ImageBuffer& converted);
+
 // Bytes per row and per picture for the given size and depth, or 0 when the
 // picture would need more than kMaxPixelBytes.
 uint64_t checked_pixel_bytes(int64_t width, int64_t height, uint32_t bits);

@@ -19,13 +19,10 @@ bool JpegWriter::write() {
   // (a palette picture among them) is converted through its colours first.
   const uint32_t bits = settings_.colour ? 24 : 8;
   ImageBuffer converted;
-  const ImageBuffer* picture = source_;
-  if (source_->bits() != bits || source_->palette_count() != 0) {
-    if (!source_->convert(converted, bits, 0)) {
-      close();
-      return false;
-    }
-    picture = &converted;
+  const ImageBuffer* picture = in_form(*source_, bits, 0, converted);
+  if (picture == nullptr) {
+    close();
+    return false;
   }
   file_ = File::open_write(path_);
   bool ok = file_ && compress(*picture);

@@ -34,13 +34,8 @@ bool PcxWriter::open(const std::string& path, const ImageBuffer& source, const W
 bool PcxWriter::write() {
   if (source_ == nullptr) return false;
   ImageBuffer converted;
-  const ImageBuffer* picture = source_;
-  bool ok = true;
-  if (source_->bits() != 24) {
-    ok = source_->convert(converted, 24, 0);
-    picture = &converted;
-  }
-  ok = ok && write_file(*picture);
+  const ImageBuffer* picture = in_form(*source_, 24, 0, converted);
+  bool ok = picture != nullptr && write_file(*picture);
   report_progress(progress_, kPhaseWriting, source_->height() - 1, source_->height());
   ok = file_.close() && ok;
   // A PCX file that failed part-way is removed rather than left broken.

@@ -67,11 +67,8 @@ bool PicWriter::write_file(const ImageBuffer& source) {
   if (!file_.seek(0) || !file_.write_all(header, sizeof header)) return false;
 
   ImageBuffer converted;
-  const ImageBuffer* picture = &source;
-  if (source.bits() != 24) {
-    if (!source.convert(converted, 24, 0)) return false;
-    picture = &converted;
-  }
+  const ImageBuffer* picture = in_form(source, 24, 0, converted);
+  if (picture == nullptr) return false;
   for (int32_t y = 0; y < height; ++y) {
     if (!file_.write_all(picture->row(y), picture->stride())) return false;
     report_progress(progress_, kPhaseWriting, y, height);

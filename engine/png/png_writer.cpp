@@ -22,13 +22,10 @@ bool PngWriter::open(const std::string& path, const ImageBuffer& source, const W
 bool PngWriter::write() {
   if (source_ == nullptr) return false;
   ImageBuffer converted;
-  const ImageBuffer* picture = source_;
-  if (source_->bits() != bits_ || source_->palette_count() != palette_count_) {
-    if (!source_->convert(converted, bits_, palette_count_)) {
-      close();
-      return false;
-    }
-    picture = &converted;
+  const ImageBuffer* picture = in_form(*source_, bits_, palette_count_, converted);
+  if (picture == nullptr) {
+    close();
+    return false;
   }
   bool ok = encode(*picture);
   report_progress(progress_, kPhaseWriting, source_->height() - 1, source_->height());

@@ -44,13 +44,10 @@ bool PnmWriter::write() {
   // the file.
   const uint32_t bits = kind_ == PnmKind::kColour ? 24 : 8;
   ImageBuffer converted;
-  const ImageBuffer* picture = source_;
-  if (source_->bits() != bits || source_->palette_count() != 0) {
-    if (!source_->convert(converted, bits, 0)) {
-      close();
-      return false;
-    }
-    picture = &converted;
+  const ImageBuffer* picture = in_form(*source_, bits, 0, converted);
+  if (picture == nullptr) {
+    close();
+    return false;
   }
   bool ok = write_header() && (plain_ ? write_plain(*picture) : write_raw(*picture));
   report_progress(progress_, kPhaseWriting, source_->height() - 1, source_->height());

@@ -33,13 +33,8 @@ bool SgiWriter::open(const std::string& path, const ImageBuffer& source, const W
 bool SgiWriter::write() {
   if (source_ == nullptr) return false;
   ImageBuffer converted;
-  const ImageBuffer* picture = source_;
-  bool ok = source_->width() >= 1 && source_->height() >= 1;
-  if (ok && source_->bits() != 24) {
-    ok = source_->convert(converted, 24, 0);
-    picture = &converted;
-  }
-  ok = ok && write_file(*picture);
+  const ImageBuffer* picture = in_form(*source_, 24, 0, converted);
+  bool ok = picture != nullptr && write_file(*picture);
   ok = file_.close() && ok;
   // An SGI file that failed part-way is removed rather than left broken.
   if (!ok) std::remove(path_.c_str());

@@ -30,13 +30,10 @@ bool TiffWriter::write() {
   if (source_ == nullptr) return false;
   // 8 bits wants grey levels; 24 bits wants red, green, blue.
   ImageBuffer converted;
-  const ImageBuffer* picture = source_;
-  if (source_->bits() != bits_ || source_->palette_count() != 0) {
-    if (!source_->convert(converted, bits_, 0)) {
-      close();
-      return false;
-    }
-    picture = &converted;
+  const ImageBuffer* picture = in_form(*source_, bits_, 0, converted);
+  if (picture == nullptr) {
+    close();
+    return false;
   }
   bool ok = write_rows(*picture);
   report_progress(progress_, kPhaseWriting, source_->height() - 1, source_->height());

@@ -264,8 +264,8 @@ TEST(MixedFolder, ConvertsEverySourceKindToEachOfTheTenFormats) {
 
   for (const char* format : {"jpg", "bmp", "pbm", "pcx", "pgm", "pic", "png", "ppm", "sgi", "tif"}) {
     const std::string out = work.file(format);
-    const std::string command = shell_quote(QUORVANT_CONVERT) + " --to " + format + " -q -o " + shell_quote(out) +
-                                " " + shell_quote(pictures.path()) + " && ls " + shell_quote(out);
+    const std::string command = shell_quote(QUORVANT_CONVERT) + " --to " + format + " -q -o " + shell_quote(out) + " " +
+                                shell_quote(pictures.path()) + " && ls " + shell_quote(out);
     const auto listed = testing::run_tool(command);
     EXPECT_EQ(lines(std::string(listed.begin(), listed.end())).size(), 6u) << format;
   }

@@ -65,7 +65,8 @@ std::string write_source(SourceKind kind, const testing::TempFolder& folder) {
   if (kind == SourceKind::kPalette) {
     image.format = PNG_FORMAT_RGB_COLORMAP;
     image.colormap_entries = 64;
-    for (int i = 0; i < 64; ++i) colormap.insert(colormap.end(), {static_cast<uint8_t>(i * 4), 200, static_cast<uint8_t>(255 - i)});
+    for (int i = 0; i < 64; ++i)
+      colormap.insert(colormap.end(), {static_cast<uint8_t>(i * 4), 200, static_cast<uint8_t>(255 - i)});
     path = folder.file("palette.png");
   } else if (kind == SourceKind::kGrey) {
     image.format = PNG_FORMAT_GRAY;
@@ -74,9 +75,9 @@ std::string write_source(SourceKind kind, const testing::TempFolder& folder) {
     image.format = PNG_FORMAT_RGBA;
     path = folder.file("rgba.png");
   }
-  EXPECT_NE(png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0,
-                                    colormap.empty() ? nullptr : colormap.data()),
-            0);
+  EXPECT_NE(
+      png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, colormap.empty() ? nullptr : colormap.data()),
+      0);
   return path;
 }
 
@@ -87,7 +88,8 @@ Pnm colours_of(const ImageBuffer& picture) {
   return out;
 }
 
-Pnm grey_of(const Pnm& rgb, const std::function<uint8_t(uint8_t)>& map = [](uint8_t v) { return v; }) {
+Pnm grey_of(
+    const Pnm& rgb, const std::function<uint8_t(uint8_t)>& map = [](uint8_t v) { return v; }) {
   Pnm out = rgb;
   for (size_t i = 0; i < out.samples.size(); i += 3) {
     const uint8_t g = map(grey_level(rgb.samples[i], rgb.samples[i + 1], rgb.samples[i + 2]));
@@ -127,14 +129,17 @@ std::vector<Target> targets() {
       {"pbm", TargetFormat::kPbm, {}, testing::read_with_imagemagick, true, true},
       {"pcx", TargetFormat::kPcx, {}, testing::read_pcx_with_netpbm, false, false},
       {"pgm", TargetFormat::kPgm, {}, testing::read_with_imagemagick, true, false},
-      {"plain.pgm", TargetFormat::kPgm, with([](auto& o) { o.raw = false; }), testing::read_with_imagemagick, true, false},
+      {"plain.pgm", TargetFormat::kPgm, with([](auto& o) { o.raw = false; }), testing::read_with_imagemagick, true,
+       false},
       {"pic", TargetFormat::kPic, {}, testing::read_pic, false, false},
       {"png", TargetFormat::kPng, {}, testing::read_png_with_libpng, false, false},
       {"ppm", TargetFormat::kPpm, {}, testing::read_with_imagemagick, false, false},
-      {"plain.ppm", TargetFormat::kPpm, with([](auto& o) { o.raw = false; }), testing::read_with_imagemagick, false, false},
+      {"plain.ppm", TargetFormat::kPpm, with([](auto& o) { o.raw = false; }), testing::read_with_imagemagick, false,
+       false},
       {"sgi", TargetFormat::kSgi, {}, testing::read_sgi_with_netpbm, false, false},
       {"tif", TargetFormat::kTif, {}, testing::read_tiff_with_libtiff, false, false},
-      {"grey.tif", TargetFormat::kTif, with([](auto& o) { o.grey = true; }), testing::read_tiff_with_libtiff, true, false},
+      {"grey.tif", TargetFormat::kTif, with([](auto& o) { o.grey = true; }), testing::read_tiff_with_libtiff, true,
+       false},
   };
 }
 
@@ -154,9 +159,10 @@ TEST_P(AllFormatsTest, EveryTargetHoldsExactlyThePicturesPixels) {
     SCOPED_TRACE(target.name);
     const std::string out = files_.file(std::string("out.") + target.name);
     ASSERT_EQ(convert_picture(target.format, source, out, target.options), kWritten);
-    const Pnm expected = target.bilevel ? grey_of(colours, [](uint8_t v) { return static_cast<uint8_t>(v <= 128 ? 0 : 255); })
-                         : target.grey  ? grey_of(colours)
-                                        : colours;
+    const Pnm expected = target.bilevel
+                             ? grey_of(colours, [](uint8_t v) { return static_cast<uint8_t>(v <= 128 ? 0 : 255); })
+                         : target.grey ? grey_of(colours)
+                                       : colours;
     const Pnm written = target.read_back(out);
     ASSERT_EQ(written.width, kWidth);
     ASSERT_EQ(written.height, kHeight);
@@ -200,8 +206,8 @@ TEST(AllFormatsLoader, ReadsEachPictureKindIntoTheRightBuffer) {
     SourceKind kind;
     uint32_t bits;
     int32_t palette;
-  } expected[] = {{SourceKind::kPalette, 8, 64}, {SourceKind::kGrey, 8, 0}, {SourceKind::kRgb, 24, 0},
-                  {SourceKind::kRgba, 32, 0}};
+  } expected[] = {
+      {SourceKind::kPalette, 8, 64}, {SourceKind::kGrey, 8, 0}, {SourceKind::kRgb, 24, 0}, {SourceKind::kRgba, 32, 0}};
   for (const auto& e : expected) {
     ImageBuffer loaded;
     ASSERT_EQ(load_picture(write_source(e.kind, files), loaded), kLoaded);

@@ -93,13 +93,9 @@ TEST_F(DamagedFileTest, PngCutAtAnyLength) {
   expect_every_cut_unreadable(testing::read_bytes(testing::corpus("pngsuite/interlaced/ibasn3p04.png")));
 }
 
-TEST_F(DamagedFileTest, TiffCutAtAnyLength) {
-  expect_every_cut_unreadable(engine_written(TargetFormat::kTif, files_));
-}
+TEST_F(DamagedFileTest, TiffCutAtAnyLength) { expect_every_cut_unreadable(engine_written(TargetFormat::kTif, files_)); }
 
-TEST_F(DamagedFileTest, PcxCutAtAnyLength) {
-  expect_every_cut_unreadable(engine_written(TargetFormat::kPcx, files_));
-}
+TEST_F(DamagedFileTest, PcxCutAtAnyLength) { expect_every_cut_unreadable(engine_written(TargetFormat::kPcx, files_)); }
 
 TEST_F(DamagedFileTest, CorruptedPngTiffAndPcx) {
   expect_corruption_handled(testing::read_bytes(testing::corpus("pngsuite/basn3p08.png")), 5);

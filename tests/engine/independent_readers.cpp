@@ -62,8 +62,7 @@ Pnm read_tiff_with_libtiff(const std::string& path) {
     out.height = static_cast<int>(height);
     out.channels = 3;
     for (uint32_t word : raster) {
-      out.samples.insert(out.samples.end(), {static_cast<uint8_t>(TIFFGetR(word)),
-                                             static_cast<uint8_t>(TIFFGetG(word)),
+      out.samples.insert(out.samples.end(), {static_cast<uint8_t>(TIFFGetR(word)), static_cast<uint8_t>(TIFFGetG(word)),
                                              static_cast<uint8_t>(TIFFGetB(word))});
     }
   }

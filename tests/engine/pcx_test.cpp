@@ -73,9 +73,9 @@ TEST_F(PcxTest, WriterHeaderIsExact) {
   const Bytes b = testing::read_bytes(path);
   Bytes expected(128, 0);
   expected[0] = 10, expected[1] = 5, expected[2] = 1, expected[3] = 8;
-  expected[8] = 4, expected[10] = 2;                        // xmax, ymax
+  expected[8] = 4, expected[10] = 2;                                             // xmax, ymax
   expected[12] = 0x2C, expected[13] = 1, expected[14] = 0x2C, expected[15] = 1;  // 300 dpi
-  expected[65] = 3, expected[66] = 6;                       // planes, bytes per line (5 rounded up)
+  expected[65] = 3, expected[66] = 6;  // planes, bytes per line (5 rounded up)
   expected[70] = 0x20, expected[71] = 3, expected[72] = 0x58, expected[73] = 2;  // 800 x 600
   EXPECT_EQ(Bytes(b.begin(), b.begin() + 128), expected);
   EXPECT_EQ(testing::read_pcx_with_netpbm(path).samples, Bytes(picture.pixels(), picture.pixels() + 45));
@@ -89,8 +89,9 @@ TEST_F(PcxTest, WriterWithAnEmptyPictureLeavesAnEmptyFile) {
 }
 
 TEST_F(PcxTest, ReadsPaletteFilesFromOtherSoftwareAndIgnoresTheMarker) {
-  testing::write_bytes(files_.file("small.ppm"), {'P', '6', '\n', '3', ' ', '2', '\n', '2', '5', '5', '\n', 255, 0, 0,
-                                                   0, 255, 0, 0, 0, 255, 10, 10, 10, 255, 0, 0, 200, 200, 0});
+  testing::write_bytes(files_.file("small.ppm"),
+                       {'P', '6', '\n', '3', ' ', '2', '\n', '2', '5', '5', '\n', 255, 0,   0, 0,
+                        255, 0,   0,    0,   255, 10,  10,   10,  255, 0,   0,    200, 200, 0});
   const std::string path = files_.file("small.pcx");
   testing::run_tool("ppmtopcx -8bit " + testing::shell_quote(files_.file("small.ppm")) + " > " +
                     testing::shell_quote(path) + " 2>/dev/null");

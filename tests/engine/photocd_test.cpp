@@ -26,8 +26,8 @@ std::vector<uint8_t> make_image_pack(bool signature) {
       block[kWidth + x] = static_cast<uint8_t>((2 * x + pair) % 256);  // lower row luma
     }
     for (int k = 0; k < kWidth / 2; ++k) {
-      block[2 * kWidth + k] = static_cast<uint8_t>((k * 3 + pair) % 256);          // C1
-      block[2 * kWidth + kWidth / 2 + k] = static_cast<uint8_t>((k * 5) % 256);   // C2
+      block[2 * kWidth + k] = static_cast<uint8_t>((k * 3 + pair) % 256);        // C1
+      block[2 * kWidth + kWidth / 2 + k] = static_cast<uint8_t>((k * 5) % 256);  // C2
     }
   }
   return pack;
@@ -76,7 +76,8 @@ TEST(PhotoCd, NeutralChromaGivesGreysAndClampsAtWhite) {
   testing::write_bytes(path, pack);
   ImageBuffer picture;
   ASSERT_EQ(load_picture(path, picture), kLoaded);
-  EXPECT_EQ(std::vector<uint8_t>(picture.pixels(), picture.pixels() + 6), (std::vector<uint8_t>{0, 0, 0, 255, 255, 255}));
+  EXPECT_EQ(std::vector<uint8_t>(picture.pixels(), picture.pixels() + 6),
+            (std::vector<uint8_t>{0, 0, 0, 255, 255, 255}));
 }
 
 TEST(PhotoCd, FilesWithoutTheSignatureOrTooSmallAreRefused) {

@@ -158,7 +158,8 @@ Chunks chunks_of(const std::vector<uint8_t>& b) {
   Chunks c;
   for (size_t p = 8; p + 8 <= b.size();) {
     const size_t length = static_cast<size_t>(b[p] << 24 | b[p + 1] << 16 | b[p + 2] << 8 | b[p + 3]);
-    const std::string type(b.begin() + static_cast<std::ptrdiff_t>(p + 4), b.begin() + static_cast<std::ptrdiff_t>(p + 8));
+    const std::string type(b.begin() + static_cast<std::ptrdiff_t>(p + 4),
+                           b.begin() + static_cast<std::ptrdiff_t>(p + 8));
     if (type == "IHDR") {
       c.depth = b[p + 16];
       c.colour_type = b[p + 17];

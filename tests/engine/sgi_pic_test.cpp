@@ -38,12 +38,14 @@ TEST_F(SgiPicTest, SgiHeaderIsExact) {
 }
 
 TEST_F(SgiPicTest, SgiPlanesRunRedGreenBlueFromTheBottomRow) {
-  const Bytes wide = write<sgi::SgiWriter>(
-      testing::make_rgb_picture(2, 1, [](int x, int) { return x == 0 ? Rgb{10, 20, 30} : Rgb{40, 50, 60}; }));
+  const Bytes wide = write<sgi::SgiWriter>(testing::make_rgb_picture(2, 1, [](int x, int) {
+    return x == 0 ? Rgb{10, 20, 30} : Rgb{40, 50, 60};
+  }));
   EXPECT_EQ(wide.size(), 518u);
   EXPECT_EQ(Bytes(wide.begin() + 512, wide.end()), (Bytes{10, 40, 20, 50, 30, 60}));
-  const Bytes tall = write<sgi::SgiWriter>(
-      testing::make_rgb_picture(1, 2, [](int, int y) { return y == 0 ? Rgb{1, 2, 3} : Rgb{4, 5, 6}; }));
+  const Bytes tall = write<sgi::SgiWriter>(testing::make_rgb_picture(1, 2, [](int, int y) {
+    return y == 0 ? Rgb{1, 2, 3} : Rgb{4, 5, 6};
+  }));
   EXPECT_EQ(Bytes(tall.begin() + 512, tall.end()), (Bytes{4, 1, 5, 2, 6, 3}));
 }
 

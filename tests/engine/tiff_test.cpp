@@ -44,7 +44,10 @@ TEST(TiffCorpus, MatchesTheNetpbmTwinsOfTheSamePictures) {
   for (const char* name : {"rgb-3c-8b", "minisblack-1c-8b", "miniswhite-1c-1b"}) {
     ImageBuffer picture;
     ASSERT_EQ(load_picture(testing::corpus(std::string("tiff/") + name + ".tiff"), picture), kLoaded) << name;
-    const std::string twin = testing::corpus(std::string("tiff/") + name + (name[0] == 'r' ? ".ppm" : name[5] == 'b' ? ".pgm" : ".pbm"));
+    const std::string twin = testing::corpus(std::string("tiff/") + name +
+                                             (name[0] == 'r'   ? ".ppm"
+                                              : name[5] == 'b' ? ".pgm"
+                                                               : ".pbm"));
     EXPECT_EQ(pixels_of(picture), testing::read_with_imagemagick(twin).samples) << name;
   }
 }
