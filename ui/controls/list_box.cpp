@@ -1,0 +1,112 @@
+#include "ui/controls/list_box.h"
+
+#include <QListWidget>
+
+#include "platform/gbk.h"
+#include "ui/controls/core_controls.h"
+#include "ui/controls/widget_setup.h"
+
+namespace quorvant::ui::controls {
+
+namespace {
+
+enum Property {
+  kBorder = 8,
+  kTextColour = 12,
+  kBackground = 13,
+  kFont = 14,
+  kNoSelection = 15,
+  kSelection = 16,
+  kItems = 17
+};
+
+QListWidget* list_of(QWidget* widget) { return static_cast<QListWidget*>(widget); }
+
+}  // namespace
+
+ListBoxControl::ListBoxControl(const CreateParams& params, form::PropertyBag bag)
+    : BagControl(params.type, nullptr, std::move(bag)) {
+  auto* list = make_owned<QListWidget>(params.parent);
+  place_child(list, params);
+  reset_widget(list);
+  for (const std::string& item : this->bag().texts(kItems)) {
+    list->addItem(QString::fromStdString(platform::gbk_to_utf8(item)));
+  }
+  for (int index : {kBorder, kTextColour, kFont, kSelection}) refresh(index);
+}
+
+int ListBoxControl::item_count() const {
+  const auto* list = list_of(widget());
+  return list == nullptr ? 0 : list->count();
+}
+
+std::string ListBoxControl::item_text(int index) const {
+  const auto* list = list_of(widget());
+  if (list == nullptr || index < 0 || index >= list->count()) return {};
+  return list->item(index)->text().toStdString();
+}
+
+int ListBoxControl::add_item(const std::string& text, int32_t data) {
+  auto* list = list_of(widget());
+  if (list == nullptr) return -1;
+  list->addItem(QString::fromStdString(text));
+  const int index = list->count() - 1;
+  list->item(index)->setData(Qt::UserRole, data);
+  return index;
+}
+
+void ListBoxControl::clear() {
+  if (auto* list = list_of(widget())) list->clear();
+}
+
+void ListBoxControl::capture() {
+  const auto* list = list_of(widget());
+  if (list == nullptr) return;
+  std::vector<std::string> items;
+  for (int i = 0; i < list->count(); ++i) items.push_back(platform::utf8_to_gbk(list->item(i)->text().toStdString()));
+  bag().set(kItems, std::move(items));
+  bag().set(kSelection, list->currentRow());
+}
+
+PropertyValue ListBoxControl::get(int own_index) {
+  // With property 15 on, the current selection always reads as none.
+  if (own_index + 8 == kSelection && flag(kNoSelection)) return int32_t{-1};
+  return BagControl::get(own_index);
+}
+
+bool ListBoxControl::refresh(int index) {
+  auto* list = list_of(widget());
+  if (list == nullptr) return false;
+  switch (index) {
+    case kBorder:
+      apply_border(list, integer(kBorder));
+      break;
+    case kTextColour:
+    case kBackground:
+      apply_colours(list, static_cast<uint32_t>(integer(kTextColour)), static_cast<uint32_t>(integer(kBackground)),
+                    QPalette::Text, QPalette::Base);
+      break;
+    case kFont:
+      list->setFont(to_qfont(font(kFont)));
+      break;
+    case kSelection:
+      list->setCurrentRow(integer(kSelection));
+      break;
+    case kItems:
+      list->clear();
+      for (const std::string& item : bag().texts(kItems))
+        list->addItem(QString::fromStdString(platform::gbk_to_utf8(item)));
+      break;
+    default:
+      break;
+  }
+  return false;
+}
+
+std::unique_ptr<Control> create_list_box(const CreateParams& params) {
+  auto bag = read_bag(params);
+  if (!bag) return nullptr;
+  return std::make_unique<ListBoxControl>(params, std::move(*bag));
+}
+
+}  // namespace quorvant::ui::controls

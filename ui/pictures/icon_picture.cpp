@@ -1,0 +1,70 @@
+// Icon and cursor files: a 6-byte header, 16-byte directory entries, and the
+// images the entries point to, each a bitmap or a PNG file.
+#include <limits>
+
+#include <QByteArray>
+
+#include "ui/pictures/icon_bitmap.h"
+#include "ui/pictures/little_endian.h"
+#include "ui/pictures/picture_canvas.h"
+#include "ui/pictures/picture_decoders.h"
+
+namespace quorvant::ui::pictures {
+
+namespace {
+
+constexpr size_t kHeaderSize = 6;
+constexpr size_t kEntrySize = 16;
+constexpr size_t kCountField = 4;
+constexpr size_t kEntryWidth = 0;
+constexpr size_t kEntryColourCount = 2;
+constexpr size_t kEntryDataSize = 8;
+constexpr size_t kEntryDataOffset = 12;
+constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+
+// The entry to show: the first 32-pixel image with at least 16 colours, or
+// else the last one. True-colour entries give 0 colours, so for an icon of
+// only those the last image is taken. Nothing when the directory is cut short.
+std::optional<size_t> choose_entry(std::span<const uint8_t> bytes, size_t count) {
+  std::optional<size_t> chosen;
+  for (size_t index = 0; index < count; ++index) {
+    const size_t entry = kHeaderSize + kEntrySize * index;
+    if (entry + kEntrySize > bytes.size()) return std::nullopt;
+    chosen = entry;
+    if (bytes[entry + kEntryWidth] == 32 && bytes[entry + kEntryColourCount] > 15) break;
+  }
+  return chosen;
+}
+
+bool is_png(std::span<const uint8_t> image) {
+  if (image.size() < sizeof kPngSignature) return false;
+  for (size_t i = 0; i < sizeof kPngSignature; ++i) {
+    if (image[i] != kPngSignature[i]) return false;
+  }
+  return true;
+}
+
+std::optional<QImage> decode_png_image(std::span<const uint8_t> image) {
+  if (image.size() > static_cast<size_t>(std::numeric_limits<qsizetype>::max())) return std::nullopt;
+  const QByteArray data =
+      QByteArray::fromRawData(reinterpret_cast<const char*>(image.data()), static_cast<qsizetype>(image.size()));
+  return flatten_on_white(QImage::fromData(data, "PNG"));
+}
+
+}  // namespace
+
+std::optional<QImage> decode_icon(std::span<const uint8_t> bytes) {
+  if (bytes.size() < kHeaderSize) return std::nullopt;
+  const size_t count = read_le16(bytes, kCountField);
+  if (count == 0) return std::nullopt;
+  const std::optional<size_t> entry = choose_entry(bytes, count);
+  if (!entry) return std::nullopt;
+
+  const uint32_t size = read_le32(bytes, *entry + kEntryDataSize);
+  const uint32_t offset = read_le32(bytes, *entry + kEntryDataOffset);
+  if (offset > bytes.size() || size > bytes.size() - offset) return std::nullopt;
+  const std::span<const uint8_t> image = bytes.subspan(offset, size);
+  return is_png(image) ? decode_png_image(image) : decode_icon_bitmap(image);
+}
+
+}  // namespace quorvant::ui::pictures

@@ -1,0 +1,53 @@
+// The keyboard and mouse handling of one window, seen before any of its
+// widgets: Tab order, arrow keys among radio buttons, Enter and the default
+// button, Escape, F1 help, Alt shortcuts, and moving the window by dragging
+// its background or a panel.
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+class QKeyEvent;
+class QMouseEvent;
+class QWidget;
+
+namespace quorvant::ui {
+
+class WindowRuntime;
+
+class WindowInput final : public QObject {
+ public:
+  WindowInput(WindowRuntime& runtime, uint32_t window_id) : runtime_(runtime), window_id_(window_id) {}
+
+  // Watches `widget` and every widget inside it.
+  void watch(QWidget* widget);
+
+  // The element positions in Tab order: visible, enabled tab stops sorted
+  // by their focus-order word, equal words in reverse list order.
+  std::vector<size_t> tab_order(std::optional<size_t> also = {}) const;
+  // Moves the focus one step through the Tab order.
+  void move_focus(bool forward);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  bool on_key(QKeyEvent* key);
+  bool on_shortcut(int key);
+  bool on_mouse(QWidget* widget, QMouseEvent* mouse, int type);
+  std::optional<size_t> focused_position() const;
+  std::optional<size_t> position_of_widget(const QWidget* widget) const;
+  bool focus_position(size_t position);
+
+  WindowRuntime& runtime_;
+  uint32_t window_id_;
+  bool dragging_ = false;
+  QPoint drag_offset_;
+};
+
+}  // namespace quorvant::ui

@@ -1,0 +1,411 @@
+#include "ui/window_runtime.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QEventLoop>
+#include <QWidget>
+
+#include "platform/window_thread.h"
+#include "ui/controls/window_control.h"
+#include "ui/form/ids.h"
+#include "ui/mouse_pointer.h"
+#include "ui/window_runtime_internal.h"
+
+namespace quorvant::ui {
+
+using form::ElementRecord;
+using form::Geometry;
+using form::WindowTemplate;
+namespace state_flag = form::state_flag;
+namespace type_flag = form::type_flag;
+
+namespace {
+
+QRect stored_geometry(const ElementRecord& record) {
+  return {record.geometry(Geometry::kLeft), record.geometry(Geometry::kTop), record.geometry(Geometry::kWidth),
+          record.geometry(Geometry::kHeight)};
+}
+
+}  // namespace
+
+bool WindowRuntime::ElementHost::raise(int32_t event, std::span<const int32_t> args, std::optional<int64_t>* result) {
+  EventRecord record{window_id_, element_id_, event, {args.begin(), args.end()}};
+  const bool handled = runtime_.raise_event(record);
+  if (result != nullptr) *result = record.value_returned ? std::optional(record.result) : std::nullopt;
+  return handled;
+}
+
+WindowRuntime::WindowRuntime(form::Form form, std::vector<EventHandler> handlers, std::vector<ControlType> types,
+                             platform::Dialogs& dialogs)
+    : form_(std::move(form)), handlers_(std::move(handlers)), dialogs_(dialogs) {
+  for (ControlType& type : types) {
+    if (type.info != nullptr) types_[type.info->type_id] = std::move(type);
+  }
+}
+
+WindowRuntime::~WindowRuntime() {
+  // Windows still open go with the runtime, without close queries.
+  while (!live_.empty()) tear_down(live_.begin()->first, true);
+}
+
+void WindowRuntime::report(const char* message) {
+  if (error_hook_) {
+    raise_error_nesting();
+    error_hook_(0, message);
+    lower_error_nesting();
+  }
+}
+
+WindowTemplate* WindowRuntime::find_template(uint32_t window_id) {
+  for (WindowTemplate& window : form_.windows) {
+    if (window.id == window_id) return &window;
+  }
+  return nullptr;
+}
+
+WindowRuntime::LiveWindow* WindowRuntime::find_live(uint32_t window_id) {
+  const auto found = live_.find(window_id);
+  return found == live_.end() ? nullptr : found->second.get();
+}
+
+const WindowRuntime::LiveWindow* WindowRuntime::find_live(uint32_t window_id) const {
+  const auto found = live_.find(window_id);
+  return found == live_.end() ? nullptr : found->second.get();
+}
+
+const ControlType* WindowRuntime::find_type(uint32_t type_id) const {
+  const auto found = types_.find(type_id);
+  return found == types_.end() ? nullptr : &found->second;
+}
+
+bool WindowRuntime::is_open(uint32_t window_id) const {
+  return platform::call_on_window_thread([&] {
+    const LiveWindow* live = find_live(window_id);
+    return live != nullptr && live->loaded && live->top() != nullptr;
+  });
+}
+
+QWidget* WindowRuntime::widget_of(uint32_t window_id, uint32_t element_id) {
+  return platform::call_on_window_thread([&]() -> QWidget* {
+    LiveWindow* live = find_live(window_id);
+    const WindowTemplate* window = find_template(window_id);
+    if (live == nullptr || window == nullptr) return nullptr;
+    const auto position = element_id == 0 ? std::optional<size_t>(0) : window->position_of(element_id);
+    if (!position || *position >= live->elements.size() || !live->elements[*position].control) return nullptr;
+    return live->elements[*position].control->widget();
+  });
+}
+
+int WindowRuntime::child_id_of(uint32_t window_id, uint32_t element_id) const {
+  const auto found = live_.find(window_id);
+  if (found == live_.end()) return 0;
+  for (const WindowTemplate& window : form_.windows) {
+    if (window.id != window_id) continue;
+    const auto position = window.position_of(element_id);
+    return position && *position < found->second->elements.size() ? found->second->elements[*position].child_id : 0;
+  }
+  return 0;
+}
+
+bool WindowRuntime::open_start_window(uint32_t window_id) {
+  if (open_window(window_id)) return true;
+  report(runtime_error::kStartWindowFailed);
+  return false;
+}
+
+bool WindowRuntime::open_window(uint32_t window_id, bool modal, uint32_t owner_window_id) {
+  return platform::call_on_window_thread([&] { return open_on_window_thread(window_id, modal, owner_window_id); });
+}
+
+bool WindowRuntime::open_on_window_thread(uint32_t window_id, bool modal, uint32_t owner_window_id) {
+  WindowTemplate* window = find_template(window_id);
+  if (window == nullptr || window->elements.empty()) return false;
+  if (LiveWindow* open = find_live(window_id); open != nullptr && open->top() != nullptr) {
+    QWidget* top = open->top();
+    if (top->isMinimized()) {
+      top->showNormal();
+    } else {
+      top->activateWindow();
+      top->raise();
+    }
+    return true;
+  }
+  QWidget* owner = nullptr;
+  if (!modal && owner_window_id != 0) {
+    owner = widget_of(owner_window_id, 0);
+    if (owner == nullptr) return false;
+  }
+
+  QCoreApplication::sendPostedEvents();
+  auto live = std::make_unique<LiveWindow>();
+  live->saved = window->elements;
+  live->modal = modal;
+  {
+    NestingGuard building(*this);
+    // A failed element abandons the whole window; its body never changed.
+    if (!build(*live, *window, owner)) return false;
+    QCoreApplication::sendPostedEvents();
+  }
+  live_[window_id] = std::move(live);
+
+  // Handlers run from here on and may close the window again, so the live
+  // state is looked up afresh after each of them.
+  const uint32_t own_id = window->elements[0].element_id();
+  raise_simple(window_id, own_id, window_event::kCreated);
+  if (find_live(window_id) != nullptr) raise_simple(window_id, own_id, window_event::kAfterCreated);
+  if (find_live(window_id) != nullptr) raise_simple(window_id, own_id, window_event::kAfterCreated2);
+  LiveWindow* opened = find_live(window_id);
+  if (opened == nullptr) return true;
+
+  if ((window->elements[0].state_flags() & state_flag::kVisible) != 0) {
+    static_cast<controls::WindowControl*>(opened->elements[0].control.get())->show_by_position();
+    QWidget* focus = QApplication::focusWidget();
+    if (focus != nullptr && opened->top()->isAncestorOf(focus)) {
+      // The control holding the focus, or the window itself.
+      uint32_t focused = own_id;
+      for (size_t i = 1; i < opened->elements.size(); ++i) {
+        const QWidget* widget = opened->elements[i].control ? opened->elements[i].control->widget() : nullptr;
+        if (widget != nullptr && (widget == focus || widget->isAncestorOf(focus))) {
+          focused = window->elements[i].element_id();
+        }
+      }
+      raise_simple(window_id, focused, window_event::kFocus);
+      opened = find_live(window_id);
+      if (opened == nullptr) return true;
+    }
+  }
+
+  if (modal) {
+    // Every other open window without a parent waits until this one closes.
+    for (const auto& [other_id, other] : live_) {
+      QWidget* top = other->top();
+      if (other_id != window_id && top != nullptr && top->parentWidget() == nullptr && top->isEnabled()) {
+        top->setEnabled(false);
+        opened->disabled_by_modal.emplace_back(top);
+      }
+    }
+  }
+  opened->loaded = true;
+  if (modal) {
+    QEventLoop loop;
+    opened->modal_loop = &loop;
+    loop.exec();  // until the window closes
+  }
+  return true;
+}
+
+bool WindowRuntime::build(LiveWindow& live, WindowTemplate& window, QWidget* owner) {
+  const size_t count = window.elements.size();
+  live.elements.resize(count);
+  live.input = std::make_unique<WindowInput>(*this, window.id);
+
+  auto create = [&](size_t position, QWidget* parent, int child_id) -> bool {
+    ElementRecord& record = window.elements[position];
+    if (record.is_menu_item()) return true;  // menus are not built
+    const ControlType* type = record.well_formed() ? find_type(record.type_id()) : nullptr;
+    if (type == nullptr || !type->create) return false;
+    LiveElement& element = live.elements[position];
+    element.host = std::make_unique<ElementHost>(*this, window.id, record.element_id());
+    const bool hidden_type = (type->info->flags & type_flag::kHiddenAtRunTime) != 0;
+    const uint32_t flags = record.state_flags();
+    const CreateParams params{*type->info,
+                              record.property_blob(),
+                              parent,
+                              stored_geometry(record),
+                              !hidden_type && (flags & state_flag::kDisabled) != 0,
+                              !hidden_type && (flags & state_flag::kTabStop) != 0,
+                              child_id,
+                              *element.host};
+    element.control = type->create(params);
+    if (!element.control || element.control->widget() == nullptr) return false;
+    element.child_id = child_id;
+    return true;
+  };
+
+  // The window first, then the controls from the last listed to the first;
+  // child identifiers count from 100 in steps of 10 in that order.
+  if (window.elements[0].type_id() != form::type_id::kWindow || !create(0, owner, 0)) return false;
+  QWidget* top = live.top();
+  auto* window_control = static_cast<controls::WindowControl*>(live.elements[0].control.get());
+  const uint32_t window_id = window.id;
+  window_control->window()->on_close_request = [this, window_id] { return request_close(window_id); };
+  QObject::connect(top, &QObject::destroyed, live.input.get(), [this, window_id] {
+    // Destroyed from outside (with its owner, say): forget it quietly.
+    if (live_.contains(window_id)) tear_down(window_id, false);
+  });
+  int child_id = 100;
+  for (size_t position = count; position-- > 1;) {
+    if (!create(position, top, child_id)) {
+      live.elements.clear();
+      delete top;  // the window was never shown; its controls go with it
+      return false;
+    }
+    if (!window.elements[position].is_menu_item()) child_id += 10;
+  }
+
+  reparent_and_stack(live, window);
+  for (size_t position = 0; position < count; ++position) {
+    if (live.elements[position].control)
+      apply_pointer(live.elements[position].control->widget(), window.elements[position].pointer_blob());
+  }
+  // Controls bound to a data source would load their values here; no
+  // control type of this program has one.
+  for (size_t position = 1; position < count; ++position) {
+    const LiveElement& element = live.elements[position];
+    if (!element.control) continue;
+    const bool hidden_type = (element.control->type().flags & type_flag::kHiddenAtRunTime) != 0;
+    const bool visible = (window.elements[position].state_flags() & state_flag::kVisible) != 0;
+    element.control->widget()->setVisible(visible && !hidden_type);
+  }
+  live.input->watch(top);
+  return true;
+}
+
+void WindowRuntime::reparent_and_stack(LiveWindow& live, WindowTemplate& window) {
+  const size_t count = window.elements.size();
+  // Controls with a parent element move under that element's widget, where
+  // their stored position is relative to it.
+  for (size_t position = 1; position < count; ++position) {
+    const ElementRecord& record = window.elements[position];
+    const LiveElement& element = live.elements[position];
+    if (!element.control || record.parent_id() == 0) continue;
+    const auto parent = window.position_of(record.parent_id());
+    if (!parent || *parent == position || !live.elements[*parent].control) continue;
+    QWidget* widget = element.control->widget();
+    widget->setParent(live.elements[*parent].control->widget());
+    widget->move(record.geometry(Geometry::kLeft), record.geometry(Geometry::kTop));
+  }
+  // Within each parent the first-listed control is the top-most: each one
+  // goes directly below the nearest earlier sibling.
+  for (size_t position = 1; position < count; ++position) {
+    if (!live.elements[position].control) continue;
+    QWidget* widget = live.elements[position].control->widget();
+    const uint32_t parent = window.elements[position].parent_id();
+    QWidget* above = nullptr;
+    for (size_t earlier = position; earlier-- > 1;) {
+      if (live.elements[earlier].control && window.elements[earlier].parent_id() == parent &&
+          live.elements[earlier].control->widget()->parentWidget() == widget->parentWidget()) {
+        above = live.elements[earlier].control->widget();
+        break;
+      }
+    }
+    if (above != nullptr) {
+      widget->stackUnder(above);
+    } else {
+      widget->raise();
+    }
+  }
+}
+
+void WindowRuntime::apply_pointer(QWidget* widget, const Bytes& pointer_blob) {
+  if (widget == nullptr) return;
+  if (const std::optional<QCursor> cursor = cursor_for(pointer_blob)) {
+    widget->setCursor(*cursor);
+  } else {
+    widget->unsetCursor();
+  }
+}
+
+void WindowRuntime::close_window(uint32_t window_id) {
+  platform::run_on_window_thread([&] {
+    if (QWidget* top = widget_of(window_id, 0)) top->close();
+  });
+}
+
+bool WindowRuntime::request_close(uint32_t window_id) {
+  LiveWindow* live = find_live(window_id);
+  WindowTemplate* window = find_template(window_id);
+  if (live == nullptr || window == nullptr) return true;
+  const uint32_t own_id = window->elements[0].element_id();
+  EventRecord query{window_id, own_id, window_event::kCloseQuery, {}};
+  // A handler that returns false refuses; no handler, or one that returns
+  // nothing, lets the window close.
+  if (raise_event(query) && query.value_returned && query.result == 0) return false;
+  live = find_live(window_id);
+  if (live == nullptr) return true;
+  raise_simple(window_id, own_id, window_event::kDestroying);
+  if (find_live(window_id) != nullptr) tear_down(window_id, false);
+  return true;
+}
+
+void WindowRuntime::tear_down(uint32_t window_id, bool delete_now) {
+  auto found = live_.find(window_id);
+  if (found == live_.end()) return;
+  std::unique_ptr<LiveWindow> live = std::move(found->second);
+  live_.erase(found);
+  for (const QPointer<QWidget>& other : live->disabled_by_modal) {
+    if (other) other->setEnabled(true);
+  }
+  QPointer<QWidget> top = live->top();
+  // The controls go first; their widgets go with the window's widget.
+  for (auto it = live->elements.rbegin(); it != live->elements.rend(); ++it) it->control.reset();
+  if (top) {
+    top->disconnect(live->input.get());
+    if (delete_now) {
+      delete top.data();
+    } else {
+      // Called from the window's own close: it may not be deleted under it.
+      top->hide();
+      top->deleteLater();
+    }
+  }
+  // The next opening starts from the stored values again.
+  if (WindowTemplate* window = find_template(window_id)) window->elements = std::move(live->saved);
+  if (live->modal_loop) live->modal_loop->quit();
+  if (live_.empty() && loop_started_ && last_window_hook_) last_window_hook_();
+}
+
+bool WindowRuntime::raise_simple(uint32_t window_id, uint32_t element_id, int32_t event) {
+  EventRecord record{window_id, element_id, event, {}};
+  return raise_event(record);
+}
+
+bool WindowRuntime::raise_event(EventRecord& event) {
+  if (error_nesting_ > 0) return false;
+  WindowTemplate* window = find_template(event.window_id);
+  if (window == nullptr) {
+    report(runtime_error::kEventWindowUnknown);
+    return false;
+  }
+  auto position = event.element_id == 0 ? std::optional<size_t>(0) : window->position_of(event.element_id);
+  if (!position) {
+    report(runtime_error::kEventElementUnknown);
+    return false;
+  }
+  // An element may use the bindings of another element of its type.
+  const uint32_t type_id = window->elements[*position].type_id();
+  for (size_t steps = 0; steps < window->elements.size(); ++steps) {
+    const uint32_t link = window->elements[*position].event_source_link();
+    const auto linked = link == 0 ? std::nullopt : window->position_of(link);
+    if (!linked || window->elements[*linked].type_id() != type_id) break;
+    position = linked;
+  }
+  const ElementRecord& element = window->elements[*position];
+  const ControlType* control_type = find_type(type_id);
+  if (!element.is_menu_item() && (control_type == nullptr || !control_type->info->is_window_unit())) {
+    report(runtime_error::kEventElementInvalid);
+    return false;
+  }
+  std::optional<int32_t> handler;
+  for (const form::ResolvedBinding& binding : window->bindings[*position]) {
+    if (element.is_menu_item() || binding.event == event.event) {
+      handler = binding.handler;
+      break;
+    }
+  }
+  if (!handler || static_cast<size_t>(*handler) >= handlers_.size() || !handlers_[static_cast<size_t>(*handler)]) {
+    return false;
+  }
+  const EventSource previous = source_;
+  source_ = {event.window_id, event.element_id};
+  const HandlerResult result = handlers_[static_cast<size_t>(*handler)](event.args);
+  source_ = previous;
+  if (result.returned) {
+    event.value_returned = true;
+    event.result = result.value;
+  }
+  return true;
+}
+
+}  // namespace quorvant::ui
