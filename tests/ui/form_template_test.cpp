@@ -2,6 +2,7 @@
 // broken.
 #include <gtest/gtest.h>
 
+#include "forms/embedded_form.h"
 #include "forms/form_writer.h"
 #include "platform/gbk.h"
 #include "tests/ui/ui_test_support.h"
@@ -116,6 +117,8 @@ TEST(FormTemplate, BrokenBlocksAreRefused) {
   ASSERT_TRUE(none) << "a table of size 0 holds no windows";
   EXPECT_TRUE(none->windows.empty());
 }
+
+TEST(FormTemplate, TheEmbeddedTemplateLoads) { EXPECT_TRUE(load_form(forms::embedded_form(), 0)); }
 
 TEST(PropertyBlobs, OlderVersionsLackTheLaterFieldsAndNewerOnesAreRefused) {
   const TypeInfo& list = *find_core_type(type_id::kListBox);

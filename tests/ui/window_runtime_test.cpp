@@ -406,3 +406,26 @@ TEST(ControlRecreation, ChangingTheKindOfEditBoxMakesANewOneWithTheSameText) {
 
 }  // namespace
 }  // namespace quorvant::ui
+
+namespace quorvant::ui {
+namespace {
+
+TEST(WindowKeys, EnterMovesLikeTabWhenTheWindowSaysSoButNotInAMultiLineBox) {
+  TestRuntime runtime(testing::window_element(300, 200, props({{21, int32_t{1}}})),
+                      {control(kEdit, kEditBox, "一", {4, 4, 100, 20}, {}, 0, kTabStop),
+                       control(kList, kEditBox, "二", {4, 40, 100, 60}, props({{15, int32_t{1}}}), 0, kTabStop)});
+  ASSERT_TRUE(runtime->open_window(kWindowId));
+  QWidget* window = runtime.widget(kOwnId);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  runtime.widget(kList)->setFocus();
+  QTest::keyClick(runtime.widget(kList), Qt::Key_Return);
+  EXPECT_EQ(QApplication::focusWidget(), runtime.widget(kList)) << "the multi-line box keeps Enter";
+  EXPECT_EQ(as_text(runtime->get_property(kWindowId, kList, 8)), "\n");
+  runtime.widget(kEdit)->setFocus();
+  QTest::keyClick(runtime.widget(kEdit), Qt::Key_Return);
+  EXPECT_EQ(QApplication::focusWidget(), runtime.widget(kList));
+}
+
+}  // namespace
+}  // namespace quorvant::ui
