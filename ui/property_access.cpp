@@ -45,9 +45,7 @@ std::optional<std::pair<WindowTemplate*, size_t>> WindowRuntime::locate(uint32_t
   WindowTemplate* window = find_template(window_id);
   // An element that is not part of the window is reported like a window
   // that is not in the form.
-  const auto position = window == nullptr ? std::nullopt
-                        : element_id == 0 ? std::optional<size_t>(0)
-                                          : window->position_of(element_id);
+  const auto position = window == nullptr ? std::nullopt : window->position_of(element_id);
   if (!position) {
     report(runtime_error::kWindowNotInForm);
     return std::nullopt;
@@ -236,9 +234,7 @@ Control* WindowRuntime::resolve_control(uint32_t window_id, uint32_t element_id)
   return platform::call_on_window_thread([&]() -> Control* {
     LiveWindow* live = find_live(window_id);
     WindowTemplate* window = find_template(window_id);
-    const auto position = window == nullptr ? std::nullopt
-                          : element_id == 0 ? std::optional<size_t>(0)
-                                            : window->position_of(element_id);
+    const auto position = window == nullptr ? std::nullopt : window->position_of(element_id);
     if (live != nullptr && position && *position < live->elements.size() &&
         !window->elements[*position].is_menu_item() && live->elements[*position].control &&
         live->elements[*position].control->widget() != nullptr) {

@@ -91,7 +91,7 @@ QWidget* WindowRuntime::widget_of(uint32_t window_id, uint32_t element_id) {
     LiveWindow* live = find_live(window_id);
     const WindowTemplate* window = find_template(window_id);
     if (live == nullptr || window == nullptr) return nullptr;
-    const auto position = element_id == 0 ? std::optional<size_t>(0) : window->position_of(element_id);
+    const auto position = window->position_of(element_id);
     if (!position || *position >= live->elements.size() || !live->elements[*position].control) return nullptr;
     return live->elements[*position].control->widget();
   });
@@ -368,7 +368,7 @@ bool WindowRuntime::raise_event(EventRecord& event) {
     report(runtime_error::kEventWindowUnknown);
     return false;
   }
-  auto position = event.element_id == 0 ? std::optional<size_t>(0) : window->position_of(event.element_id);
+  auto position = window->position_of(event.element_id);
   if (!position) {
     report(runtime_error::kEventElementUnknown);
     return false;

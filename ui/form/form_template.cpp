@@ -64,6 +64,7 @@ std::optional<WindowTemplate> read_window(ByteReader& in, uint32_t id, int32_t h
 }  // namespace
 
 std::optional<size_t> WindowTemplate::position_of(uint32_t element_id) const {
+  if (element_id == 0 && !elements.empty()) return 0;
   for (size_t i = 0; i < elements.size(); ++i) {
     if (elements[i].element_id() == element_id) return i;
   }

@@ -35,7 +35,7 @@ struct WindowTemplate {
   std::vector<std::vector<ResolvedBinding>> bindings;  // per element
 
   // The position of an element id, or nothing; the window's own element is
-  // position 0.
+  // position 0, and so is element id 0 (the window itself).
   std::optional<size_t> position_of(uint32_t element_id) const;
 };
 
