@@ -86,6 +86,28 @@ bool WindowRuntime::is_open(uint32_t window_id) const {
   });
 }
 
+bool WindowRuntime::any_window_open() const {
+  return platform::call_on_window_thread([&] {
+    for (const auto& [id, live] : live_) {
+      if (live->top() != nullptr) return true;
+    }
+    return false;
+  });
+}
+
+form::ValueKind WindowRuntime::property_kind(uint32_t window_id, uint32_t element_id, int index) const {
+  for (const WindowTemplate& window : form_.windows) {
+    if (window.id != window_id) continue;
+    const auto position = window.position_of(element_id);
+    if (!position || window.elements[*position].is_menu_item()) break;
+    const auto type = types_.find(window.elements[*position].type_id());
+    if (type == types_.end() || index < 0 || index >= type->second.info->property_count()) break;
+    return type->second.info->kinds[static_cast<size_t>(index)];
+  }
+  // Menu items: 1 checked, 2 disabled and 3 visible are booleans.
+  return index >= 1 && index <= 3 ? form::ValueKind::kBoolean : form::ValueKind::kInteger;
+}
+
 QWidget* WindowRuntime::widget_of(uint32_t window_id, uint32_t element_id) {
   return platform::call_on_window_thread([&]() -> QWidget* {
     LiveWindow* live = find_live(window_id);

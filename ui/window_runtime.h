@@ -97,6 +97,10 @@ class WindowRuntime {
   // modal window returns when it has closed.
   bool open_window(uint32_t window_id, bool modal = false, uint32_t owner_window_id = 0);
   bool is_open(uint32_t window_id) const;
+  // Whether any window of the program exists.
+  bool any_window_open() const;
+  // The value kind of a property, for turning its value into a record.
+  form::ValueKind property_kind(uint32_t window_id, uint32_t element_id, int index) const;
   // Asks the window to close (it raises its close query).
   void close_window(uint32_t window_id);
 

@@ -58,6 +58,14 @@ Pnm parse_pnm(const std::vector<uint8_t>& bytes);
 Pnm decode_with_djpeg(const std::string& path);
 Pnm decode_with_netpbm_bmp(const std::string& path);
 
+// Runs a shell command and returns its exit status (-1 when it did not exit
+// normally) and standard output.
+struct CommandResult {
+  int status = -1;
+  std::string out;
+};
+CommandResult run_command(const std::string& command);
+
 // Runs a shell command and returns its standard output; fails the test when
 // the command fails.
 std::vector<uint8_t> run_tool(const std::string& command);
