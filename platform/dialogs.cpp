@@ -143,7 +143,9 @@ std::optional<std::string> ScriptedDialogs::choose_file(const FileDialogRequest&
 }
 
 std::optional<std::string> ScriptedDialogs::choose_folder(const FolderDialogRequest& request) {
-  folder_requests_.push_back(request);
+  // The record keeps what was asked, not the caller's handler, which may
+  // belong to a library unloaded before the record goes.
+  folder_requests_.push_back({request.title, {}});
   folder_selection_.reset();
   std::optional<std::string> answer;
   if (!folders_.empty()) {

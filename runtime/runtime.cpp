@@ -115,6 +115,13 @@ ui::PropertyValue from_record(const ValueRecord& value) {
 
 }  // namespace
 
+RuntimeObject::~RuntimeObject() {
+  if (QCoreApplication::instance() == nullptr) {
+    (void)windows.release();
+    (void)hidden.release();
+  }
+}
+
 RuntimeObject& runtime_object() {
   static RuntimeObject object;
   return object;

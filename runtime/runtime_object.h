@@ -26,6 +26,10 @@ class HiddenWindow final : public QObject {
 };
 
 struct RuntimeObject {
+  // At process exit the application object may be gone already; windows and
+  // the hidden window then go away with the process, not one by one.
+  ~RuntimeObject();
+
   // Who and where the program is.
   std::string program_directory;  // no trailing separator
   std::string program_file_name;
