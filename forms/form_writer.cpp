@@ -105,7 +105,12 @@ Bytes write_form(const std::vector<WindowSpec>& windows) {
 Bytes core_properties(uint32_t type_id, const ui::form::PropertyBag& utf8_properties, std::optional<int32_t> version) {
   const ui::form::TypeInfo* type = ui::form::find_core_type(type_id);
   if (type == nullptr) throw std::invalid_argument("not a core control type");
-  ui::form::PropertyBag stored = ui::form::empty_properties(type->schema);
+  return typed_properties(*type, utf8_properties, version);
+}
+
+Bytes typed_properties(const ui::form::TypeInfo& type, const ui::form::PropertyBag& utf8_properties,
+                       std::optional<int32_t> version) {
+  ui::form::PropertyBag stored = ui::form::empty_properties(type.schema);
   for (const auto& [index, value] : utf8_properties.values()) {
     if (const auto* text = std::get_if<std::string>(&value)) {
       stored.set(index, platform::utf8_to_gbk(*text));
@@ -117,7 +122,7 @@ Bytes core_properties(uint32_t type_id, const ui::form::PropertyBag& utf8_proper
       stored.set(index, value);
     }
   }
-  return ui::form::write_properties(type->schema, stored, version);
+  return ui::form::write_properties(type.schema, stored, version);
 }
 
 }  // namespace quorvant::forms

@@ -12,6 +12,7 @@
 #include "ui/form/byte_io.h"
 #include "ui/form/element_record.h"
 #include "ui/form/property_bag.h"
+#include "ui/form/type_catalog.h"
 
 namespace quorvant::forms {
 
@@ -57,8 +58,12 @@ Bytes menu_item_record(const MenuItemSpec& item);
 // The whole template block.
 Bytes write_form(const std::vector<WindowSpec>& windows);
 
-// A property blob for a core type, from properties given by index (texts
-// in UTF-8), written in `version` (the type's highest when none is given).
+// A property blob for a type, from properties given by index (texts in
+// UTF-8), written in `version` (the type's highest when none is given).
+// Fields not given are stored empty (0, empty text or block).
+Bytes typed_properties(const ui::form::TypeInfo& type, const ui::form::PropertyBag& utf8_properties,
+                       std::optional<int32_t> version = {});
+// The same for a core type by its id.
 Bytes core_properties(uint32_t type_id, const ui::form::PropertyBag& utf8_properties,
                       std::optional<int32_t> version = {});
 

@@ -1,11 +1,9 @@
 #include "forms/program_form.h"
 
+#include "forms/main_window.h"
+
 namespace quorvant::forms {
 
-std::vector<WindowSpec> program_windows() {
-  // The main window's description is added with the main window itself;
-  // until then the program's template holds no window.
-  return {};
-}
+std::vector<WindowSpec> program_windows() { return {main_window()}; }
 
 }  // namespace quorvant::forms

@@ -14,7 +14,7 @@ const LibraryRecord& thread_library();
 const LibraryRecord& interface_library();
 
 // The address opened when the web-address command is given none.
-inline constexpr const char* kDefaultWebAddress = "https://www.quorvant.example/";
+inline constexpr const char* kDefaultWebAddress = "https://velk.example/";
 
 // A thread's entry: the application subroutine, given the thread parameter.
 using ThreadEntry = void (*)(intptr_t parameter);

@@ -18,9 +18,9 @@
 #include "runtime/runtime_object.h"
 #include "runtime/shim/shim_services.h"
 #include "runtime/values.h"
-#include "ui/controls/core_controls.h"
 #include "ui/form/form_template.h"
 #include "ui/form/ids.h"
+#include "ui/program_controls.h"
 
 namespace quorvant::runtime {
 
@@ -167,6 +167,12 @@ void initialise_runtime(const ApplicationDescriptor& descriptor) {
     rt.own_desktop = std::make_unique<platform::QtDesktop>();
     rt.desktop = rt.own_desktop.get();
   }
+  if (options.sounds != nullptr) {
+    rt.sounds = options.sounds;
+  } else {
+    rt.own_sounds = std::make_unique<platform::AlsaSoundPlayer>();
+    rt.sounds = rt.own_sounds.get();
+  }
 
   rt.libraries.assign(descriptor.libraries.begin(), descriptor.libraries.end());
   rt.initialised = true;
@@ -179,7 +185,8 @@ void initialise_runtime(const ApplicationDescriptor& descriptor) {
   std::optional<ui::form::Form> form = ui::form::Form{};
   if (!descriptor.form.empty()) form = ui::form::load_form(descriptor.form, static_cast<int32_t>(handlers.size()));
   rt.windows = std::make_unique<ui::WindowRuntime>(form ? std::move(*form) : ui::form::Form{}, handlers,
-                                                   ui::controls::core_control_types(), *rt.dialogs);
+                                                   ui::program_control_types(), *rt.dialogs);
+  rt.windows->set_sound_player(rt.sounds);
   rt.windows->set_error_hook([](int32_t code, const std::string& message) { raise_runtime_error(code, message); });
   rt.windows->set_last_window_hook([] { QCoreApplication::quit(); });
   if (!form) raise_runtime_error(0, ui::form::kTemplateLoadError);

@@ -14,6 +14,7 @@
 namespace quorvant::platform {
 class Dialogs;
 class Desktop;
+class SoundPlayer;
 }  // namespace quorvant::platform
 
 namespace quorvant::runtime {
@@ -46,7 +47,8 @@ struct ApplicationDescriptor {
 struct RuntimeOptions {
   platform::Dialogs* dialogs = nullptr;
   platform::Desktop* desktop = nullptr;
-  std::string library_folder;  // searched first for named DLL libraries
+  std::string library_folder;               // searched first for named DLL libraries
+  platform::SoundPlayer* sounds = nullptr;  // none given: the sound card
 };
 void configure_runtime(const RuntimeOptions& options);
 

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/sound_player.h"
 #include "runtime/dll_table.h"
 #include "runtime/file_search.h"
 #include "runtime/runtime.h"
@@ -60,6 +61,8 @@ struct RuntimeObject {
   std::unique_ptr<platform::Desktop> own_desktop;
   platform::Dialogs* dialogs = nullptr;
   platform::Desktop* desktop = nullptr;
+  std::unique_ptr<platform::SoundPlayer> own_sounds;
+  platform::SoundPlayer* sounds = nullptr;
   std::unique_ptr<ui::WindowRuntime> windows;
 
   // Open file searches by handle.

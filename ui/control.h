@@ -24,7 +24,8 @@
 
 namespace quorvant::platform {
 class Dialogs;
-}
+class SoundPlayer;
+}  // namespace quorvant::platform
 
 namespace quorvant::ui {
 
@@ -36,6 +37,8 @@ class ControlHost {
   // receives the handler's value when it returned one.
   virtual bool raise(int32_t event, std::span<const int32_t> args = {}, std::optional<int64_t>* result = nullptr) = 0;
   virtual platform::Dialogs& dialogs() = 0;
+  // Where sounds play; nullptr: the program plays none.
+  virtual platform::SoundPlayer* sounds() { return nullptr; }
 };
 
 // How a control takes Alt + letter shortcuts from an "&" in its caption.

@@ -1,5 +1,7 @@
 #include "ui/property_value.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <cstring>
 
@@ -65,15 +67,23 @@ Bytes encode_font(const FontRecord& font) {
 
 FontRecord font_or_default(const Bytes& stored) {
   if (auto font = decode_font(stored)) return *font;
+  // The interface font of the Chinese desktop the windows were laid out on.
   FontRecord system;
-  const QFont qt;
-  system.face = qt.family().toStdString();
-  system.size = qt.pointSize() > 0 ? qt.pointSize() : 9;
+  system.face = kDefaultFace;
   return system;
 }
 
 QFont to_qfont(const FontRecord& font) {
-  QFont qt(QString::fromStdString(font.face));
+  QFont qt;
+  const QString face = QString::fromStdString(font.face);
+  if (face == kDefaultFace || face.compare("SimSun", Qt::CaseInsensitive) == 0) {
+    // The layouts assume its metrics: CJK characters one em wide, Latin ones
+    // half an em. Where it is not installed, the monospaced Noto CJK face
+    // has the same proportions; a proportional stand-in would clip captions.
+    qt.setFamilies({QStringLiteral("SimSun"), QStringLiteral("Noto Sans Mono CJK SC")});
+  } else {
+    qt.setFamily(face);
+  }
   qt.setPointSize(std::max(1, font.size));
   qt.setBold(font.bold);
   qt.setItalic(font.italic);

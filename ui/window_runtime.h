@@ -27,6 +27,10 @@
 
 class QEventLoop;
 
+namespace quorvant::platform {
+class SoundPlayer;
+}
+
 namespace quorvant::ui {
 
 namespace runtime_error {
@@ -127,6 +131,9 @@ class WindowRuntime {
 
   platform::WindowHandles& handles() { return handles_; }
   platform::Dialogs& dialogs() { return dialogs_; }
+  // Where controls play their sounds; none by default.
+  void set_sound_player(platform::SoundPlayer* player) { sounds_ = player; }
+  platform::SoundPlayer* sounds() { return sounds_; }
   // The widget of a live window or control, or nullptr.
   QWidget* widget_of(uint32_t window_id, uint32_t element_id);
   // The child identifier a live control was created with (0 for none).
@@ -164,6 +171,7 @@ class WindowRuntime {
   std::vector<EventHandler> handlers_;
   std::map<uint32_t, ControlType> types_;
   platform::Dialogs& dialogs_;
+  platform::SoundPlayer* sounds_ = nullptr;
   platform::WindowHandles handles_;
   std::map<uint32_t, std::unique_ptr<LiveWindow>> live_;
   ErrorHook error_hook_;

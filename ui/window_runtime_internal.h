@@ -31,6 +31,7 @@ class WindowRuntime::ElementHost final : public ControlHost {
       : runtime_(runtime), window_id_(window_id), element_id_(element_id) {}
   bool raise(int32_t event, std::span<const int32_t> args, std::optional<int64_t>* result) override;
   platform::Dialogs& dialogs() override { return runtime_.dialogs(); }
+  platform::SoundPlayer* sounds() override { return runtime_.sounds(); }
 
  private:
   WindowRuntime& runtime_;

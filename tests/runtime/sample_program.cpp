@@ -128,7 +128,9 @@ ui::form::Bytes form;
 const runtime::LibraryRecord* const kLibraries[] = {&runtime::thread_library()};
 
 int startup() {
-  runtime::configure_runtime({&dialogs, nullptr, {}});
+  runtime::RuntimeOptions options;
+  options.dialogs = &dialogs;
+  runtime::configure_runtime(options);
   form = sample_form();
   if (mode == "bad-template") form.resize(form.size() / 2);
   runtime::ApplicationDescriptor descriptor;

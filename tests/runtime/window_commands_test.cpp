@@ -218,13 +218,13 @@ TEST(ThreadLibrary, StartsTheSubroutineWithItsParameter) {
 }
 
 TEST(InterfaceLibrary, OpensTheGivenOrTheDefaultAddress) {
-  std::vector<ValueRecord> args = {ValueRecord::of_text("https://forum.quorvant.example/")};
+  std::vector<ValueRecord> args = {ValueRecord::of_text("https://bbs.velk.example/")};
   ValueRecord result;
   interface_library().commands[0].entry(&result, 1, args.data());
   interface_library().commands[0].entry(&result, 0, nullptr);
   const auto& opened = test_desktop().opened();
   ASSERT_GE(opened.size(), 2u);
-  EXPECT_EQ(opened[opened.size() - 2], "https://forum.quorvant.example/");
+  EXPECT_EQ(opened[opened.size() - 2], "https://bbs.velk.example/");
   EXPECT_EQ(opened.back(), kDefaultWebAddress);
 }
 

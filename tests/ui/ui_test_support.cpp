@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 
-#include "ui/controls/core_controls.h"
+#include "ui/form/type_catalog.h"
+#include "ui/program_controls.h"
+#include "ui/skinned/skinned_catalog.h"
 
 namespace quorvant::testing {
 
@@ -40,7 +42,9 @@ forms::ElementSpec control(uint32_t id, uint32_t type_id, const std::string& nam
   spec.height = geometry.height();
   spec.parent = parent;
   spec.state_flags = flags;
-  spec.property_blob = forms::core_properties(type_id, properties);
+  const ui::form::TypeInfo* type = ui::form::find_core_type(type_id);
+  if (type == nullptr) type = ui::skinned::find_skinned_type(type_id);
+  spec.property_blob = forms::typed_properties(*type, properties);
   return spec;
 }
 
@@ -50,8 +54,8 @@ TestRuntime::TestRuntime(forms::ElementSpec own, std::vector<forms::ElementSpec>
   const auto bytes = forms::write_form({window});
   auto form = ui::form::load_form(bytes, static_cast<int32_t>(handlers.size()));
   if (!form) throw std::runtime_error("the test template does not load");
-  runtime_ = std::make_unique<ui::WindowRuntime>(std::move(*form), std::move(handlers),
-                                                 ui::controls::core_control_types(), dialogs_);
+  runtime_ =
+      std::make_unique<ui::WindowRuntime>(std::move(*form), std::move(handlers), ui::program_control_types(), dialogs_);
   runtime_->set_error_hook([this](int32_t, const std::string& message) { errors_.push_back(message); });
 }
 

@@ -1,0 +1,150 @@
+// TransLabel: a caption drawn straight onto whatever lies beneath it, with an
+// optional engraved, embossed or shadowed look. It paints no background, so
+// the window's own background shows between the letters, and a change of
+// caption or place repaints what lies beneath before the new text.
+#include <QPainter>
+#include <QWidget>
+
+#include "ui/bag_control.h"
+#include "ui/controls/widget_setup.h"
+#include "ui/skinned/skinned_types.h"
+
+namespace quorvant::ui::skinned {
+
+namespace {
+
+enum Property {
+  kCaption = 8,
+  kEffect = 9,
+  kFont = 10,
+  kTextColour = 11,
+  kHorizontal = 12,
+  kWordWrap = 13,
+  kVertical = 14
+};
+enum Effect { kPlain, kEngraved, kEmbossed, kShadowed };
+
+struct LabelLook {
+  QString caption;
+  int effect = 0;
+  QFont font;
+  QColor colour;
+  int horizontal = 0;
+  bool wrap = false;
+  int vertical = 1;
+};
+
+class LabelWidget final : public QWidget {
+ public:
+  explicit LabelWidget(QWidget* parent) : QWidget(parent) {
+    // Only the letters are painted: the parent shows everywhere else.
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAutoFillBackground(false);
+    setFocusPolicy(Qt::NoFocus);
+  }
+
+  void set_look(LabelLook look) {
+    look_ = std::move(look);
+    see_through_repaint();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    if (look_.caption.isEmpty()) return;
+    QPainter painter(this);
+    painter.setFont(look_.font);
+    int flags = Qt::TextDontClip;
+    flags |= look_.horizontal == 1 ? Qt::AlignHCenter : look_.horizontal == 2 ? Qt::AlignRight : Qt::AlignLeft;
+    if (look_.wrap) {
+      // Vertical alignment applies to a single line only.
+      flags |= Qt::TextWordWrap | Qt::AlignTop;
+    } else {
+      flags |= Qt::TextSingleLine;
+      flags |= look_.vertical == 0 ? Qt::AlignTop : look_.vertical == 2 ? Qt::AlignBottom : Qt::AlignVCenter;
+    }
+    QRect area = rect();
+    auto draw = [&](const QColor& colour, const QRect& where) {
+      painter.setPen(colour);
+      painter.drawText(where, flags, look_.caption);
+    };
+    switch (look_.effect) {
+      case kEngraved:
+        draw(Qt::white, area.translated(1, 1));
+        break;
+      case kEmbossed:
+        draw(Qt::white, area);
+        area.translate(1, 1);
+        break;
+      case kShadowed:
+        draw(Qt::black, area.translated(2, 2));
+        break;
+      default:
+        break;
+    }
+    draw(look_.colour, area);
+  }
+
+  void moveEvent(QMoveEvent* event) override {
+    QWidget::moveEvent(event);
+    see_through_repaint();
+  }
+
+ private:
+  // Repaints what lies beneath the label from the top-level window down,
+  // then the label over it. Qt's backing store composes a child without a
+  // background over its ancestors, so invalidating the label's area in its
+  // window repaints the window and every sibling there before the label.
+  void see_through_repaint() {
+    QWidget* top = window();
+    if (top == this || top == nullptr) {
+      update();
+      return;
+    }
+    top->repaint(QRect(mapTo(top, QPoint(0, 0)), size()));
+  }
+
+  LabelLook look_;
+};
+
+class TransLabelControl final : public BagControl {
+ public:
+  TransLabelControl(const CreateParams& params, form::PropertyBag bag)
+      : BagControl(params.type, nullptr, std::move(bag)) {
+    auto* label = controls::make_owned<LabelWidget>(params.parent);
+    controls::place_child(label, params);
+    label->setFocusPolicy(Qt::NoFocus);
+    reset_widget(label);
+    refresh(kCaption);
+  }
+
+  bool set(int own_index, const PropertyValue& value) override {
+    // Choices are clamped into their ranges; the rest is stored as given.
+    const int index = own_index + 8;
+    if (index == kEffect) return BagControl::set(own_index, std::clamp(as_int(value), 0, 3));
+    if (index == kHorizontal || index == kVertical) return BagControl::set(own_index, std::clamp(as_int(value), 0, 2));
+    return BagControl::set(own_index, value);
+  }
+
+  ShortcutRole shortcut_role() const override { return ShortcutRole::kLabel; }
+  QString shortcut_caption() const override { return text(kCaption); }
+
+ protected:
+  bool refresh(int) override {
+    if (auto* label = static_cast<LabelWidget*>(widget())) {
+      label->set_look({text(kCaption), integer(kEffect), to_qfont(font(kFont)),
+                       to_qcolor(static_cast<uint32_t>(integer(kTextColour))), integer(kHorizontal), flag(kWordWrap),
+                       integer(kVertical)});
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<Control> create_trans_label(const CreateParams& params) {
+  auto bag = read_bag(params);
+  if (!bag) return nullptr;
+  return std::make_unique<TransLabelControl>(params, std::move(*bag));
+}
+
+}  // namespace quorvant::ui::skinned
