@@ -94,7 +94,11 @@ __attribute__((visibility("default"))) void* SHBrowseForFolderA(BROWSEINFOA* inf
 }
 
 __attribute__((visibility("default"))) BOOL SHGetPathFromIDListA(const void* item, char* path) {
-  if (item == nullptr || path == nullptr) return 0;
+  if (path == nullptr) return 0;
+  // Without a path the buffer holds the empty text, as it did on the
+  // original system.
+  path[0] = '\0';
+  if (item == nullptr) return 0;
   const std::string& text = static_cast<const Item*>(item)->path;
   if (text.empty() || text.size() >= kMaxPath) return 0;
   std::memcpy(path, text.c_str(), text.size() + 1);
