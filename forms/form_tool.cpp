@@ -1,8 +1,10 @@
 // form_tool OUT.cpp: writes the program's form template as a C++ source
 // file that defines the embedded block, so the program carries the template
-// inside itself.
+// inside itself. form_tool OUT.bin writes the bare block (a seed for the
+// template reader's fuzzer, for one).
 #include <cstdio>
 #include <fstream>
+#include <string>
 
 #include "forms/program_form.h"
 
@@ -12,7 +14,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   const quorvant::forms::Bytes block = quorvant::forms::write_form(quorvant::forms::program_windows());
-  std::ofstream out(argv[1], std::ios::trunc);
+  const std::string path = argv[1];
+  if (path.ends_with(".bin")) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(block.size()));
+    return out.good() ? 0 : 1;
+  }
+  std::ofstream out(path, std::ios::trunc);
   out << "// Written by form_tool from forms/program_form.cpp; do not edit.\n"
          "#include \"forms/embedded_form.h\"\n\n"
          "namespace quorvant::forms {\n\nnamespace {\nconstexpr uint8_t kBlock[] = {";

@@ -1,5 +1,8 @@
 #include "engine/jpeg/jpeg_reader.h"
 
+#include <cstring>
+#include <optional>
+
 namespace quorvant::engine::jpeg {
 
 namespace {
@@ -7,6 +10,15 @@ namespace {
 // multi-scan files keep every coefficient in memory). A hostile header then
 // ends in a library error instead of exhausting the machine.
 constexpr long kMaxLibraryMemory = 1L << 30;
+
+// The most pixels one byte of a file can describe. Huffman coding spends at
+// least a bit on every 8 x 8 block (its DC difference), so no Huffman-coded
+// file exceeds 512 pixels a byte. Arithmetic coding can spend far less on a
+// flat picture; a thousandth of a bit a block is beyond what its adaptive
+// coder reaches in practice. A header claiming more is declined before the
+// picture's buffer is made.
+constexpr uint64_t kMostPixelsPerByteHuffman = 512;
+constexpr uint64_t kMostPixelsPerByteArithmetic = 65536;
 }  // namespace
 
 bool JpegReader::open(const std::string& path, ImageBuffer& target, ProgressCallback progress) {
@@ -37,6 +49,11 @@ bool JpegReader::start_decompress() {
   // A picture beyond the 32-bit limit is declined before any decoding.
   const uint32_t bits = decompress_.num_components == 1 ? 8 : 24;
   if (checked_pixel_bytes(decompress_.image_width, decompress_.image_height, bits) == 0) return false;
+  const std::optional<uint64_t> file_size = file_.size();
+  const uint64_t most_per_byte = decompress_.arith_code ? kMostPixelsPerByteArithmetic : kMostPixelsPerByteHuffman;
+  if (!file_size || uint64_t{decompress_.image_width} * decompress_.image_height > *file_size * most_per_byte) {
+    return false;
+  }
   // Default output parameters: YCbCr and RGB files come out as RGB, grey
   // files as grey, CMYK files with four components.
   jpeg_start_decompress(&decompress_);
@@ -45,7 +62,7 @@ bool JpegReader::start_decompress() {
 }
 
 bool JpegReader::read() {
-  const bool ok = target_ != nullptr && target_->create(width_, height_, colour_ ? 24 : 8, 0) && decode_rows();
+  const bool ok = target_ != nullptr && decode_rows();
   if (target_ != nullptr) report_progress(progress_, kPhaseReading, height_ - 1, height_);
   close();
   return ok;
@@ -53,8 +70,19 @@ bool JpegReader::read() {
 
 bool JpegReader::decode_rows() {
   if (setjmp(errors_.recovery) != 0) return false;
-  // Rows go straight into the picture: libjpeg's RGB order and its one byte
-  // per grey pixel are the buffer's own layouts.
+  // The first row is decoded before the picture's buffer is made, so that a
+  // header claiming an enormous picture over a few bytes of broken data
+  // fails before gigabytes are set aside for it.
+  const size_t stride = static_cast<size_t>(width_) * (colour_ ? 3 : 1);
+  first_row_.resize(stride);
+  JSAMPROW first = first_row_.data();
+  jpeg_read_scanlines(&decompress_, &first, 1);
+  if (!target_->create(width_, height_, colour_ ? 24 : 8, 0)) return false;
+  std::memcpy(target_->row(0), first_row_.data(), stride);
+  first_row_ = {};
+  report_progress(progress_, kPhaseReading, 1, height_);
+  // The other rows go straight into the picture: libjpeg's RGB order and its
+  // one byte per grey pixel are the buffer's own layouts.
   while (decompress_.output_scanline < decompress_.output_height) {
     JSAMPROW row = target_->row(static_cast<int32_t>(decompress_.output_scanline));
     jpeg_read_scanlines(&decompress_, &row, 1);
@@ -74,6 +102,7 @@ void JpegReader::close() {
   height_ = 0;
   colour_ = true;
   target_ = nullptr;
+  first_row_ = {};
   progress_ = nullptr;
 }
 

@@ -5,6 +5,8 @@
 #include "engine/file.h"
 #include "engine/jpeg/jpeg_errors.h"
 
+#include <vector>
+
 namespace quorvant::engine::jpeg {
 
 class JpegReader final : public ImageReader {
@@ -29,6 +31,7 @@ class JpegReader final : public ImageReader {
   int32_t height_ = 0;
   bool colour_ = true;
   ImageBuffer* target_ = nullptr;
+  std::vector<JSAMPLE> first_row_;  // decoded before the picture's buffer is made
   ProgressCallback progress_;
 };
 

@@ -23,7 +23,8 @@ bool PngReader::open(const std::string& path, ImageBuffer& target, ProgressCallb
 }
 
 bool PngReader::read_header() {
-  png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, &errors_, jump_to_recovery, ignore_warning);
+  png_ = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &errors_, jump_to_recovery, ignore_warning, nullptr,
+                                  limited_malloc, limited_free);
   if (png_ == nullptr) return false;
   info_ = png_create_info_struct(png_);
   if (info_ == nullptr) return false;

@@ -26,6 +26,16 @@ struct PngErrors {
 // libpng's warnings are not shown either.
 void ignore_warning(png_structp png, png_const_charp message);
 
+// libpng's memory, with a ceiling on any single block. A damaged chunk
+// length makes libpng ask for as much as 2 GiB before it finds the file too
+// short (it only warns about a chunk above png_set_chunk_malloc_max, then
+// allocates it anyway). Picture data is read a row at a time, so no real
+// picture needs a block near the ceiling; a refused block is an error or a
+// skipped chunk, as libpng decides.
+inline constexpr png_alloc_size_t kLargestBlock = png_alloc_size_t{64} << 20;
+png_voidp limited_malloc(png_structp png, png_alloc_size_t size);
+void limited_free(png_structp png, png_voidp block);
+
 // File functions for png_set_read_fn / png_set_write_fn; the io pointer is a
 // File. A short read or write is a libpng error.
 void read_from_file(png_structp png, png_bytep data, size_t length);

@@ -1,0 +1,43 @@
+// Feeds arbitrary bytes, as a picture file, to the loader and every reader
+// behind it; whatever loads is read to its last byte and palette entry, so
+// that a buffer smaller than its picture shows. (Writing is left to the
+// conversion sweep: here it would only slow the search down.)
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "engine/loader.h"
+
+namespace {
+
+std::string& folder() {
+  static std::string path = [] {
+    std::string pattern = "/dev/shm/quorvant-fuzz-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    // The scratch buffers' temporary files go there too.
+    ::setenv("TMPDIR", pattern.c_str(), 1);
+    return pattern;
+  }();
+  return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string input = folder() + "/input";
+  std::FILE* file = std::fopen(input.c_str(), "wb");
+  if (file == nullptr) std::abort();
+  if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
+  std::fclose(file);
+  quorvant::engine::ImageBuffer picture;
+  if (quorvant::engine::load_picture(input, picture) == quorvant::engine::kLoaded) {
+    volatile uint32_t sum = 0;
+    for (size_t i = 0; i < picture.pixel_bytes(); i += 61) sum = sum + picture.pixels()[i];
+    if (picture.pixel_bytes() > 0) sum = sum + picture.pixels()[picture.pixel_bytes() - 1];
+    for (const auto& entry : picture.palette()) sum = sum + entry.red;
+  }
+  return 0;
+}

@@ -1,0 +1,168 @@
+// Every corpus file, cut short at 16 lengths and damaged by 64 seeded byte
+// changes, and every kept fuzzing finding, through all ten conversion
+// commands: each answers one of its result codes, leaves no temporary file,
+// and a file it says it wrote reads back whole.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <functional>
+#include <random>
+
+#include "engine/commands.h"
+#include "engine/loader.h"
+#include "engine/target_format.h"
+#include "tests/robustness/written_files.h"
+#include "tests/support/test_support.h"
+
+namespace quorvant::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using runtime::ValueRecord;
+
+constexpr int kCuts = 16;
+constexpr int kMutations = 64;
+// Pictures above this many pixels (two scanned fax pages of the corpus) get
+// 8 damaged copies instead of 64: each of their copies costs ten
+// conversions of up to 24 million pixels, and the whole test run must stay
+// short.
+constexpr size_t kLargePicture = 2'000'000;
+constexpr int kMutationsOfLargePictures = 8;
+
+std::vector<std::string> files_in(const std::string& folder) {
+  std::vector<std::string> files;
+  if (!fs::is_directory(folder)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (entry.is_regular_file() && !name.ends_with(".txt") && name != "README" && name != "README.md") {
+      files.push_back(entry.path().string());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// The cut and damaged copies of one file, the same on every run.
+std::vector<std::vector<uint8_t>> variants_of(const std::vector<uint8_t>& whole, uint32_t seed, int mutations) {
+  std::vector<std::vector<uint8_t>> variants;
+  for (int i = 0; i < kCuts; ++i) {
+    variants.emplace_back(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() * i / kCuts));
+  }
+  std::mt19937 random(seed);
+  for (int i = 0; i < mutations && !whole.empty(); ++i) {
+    std::vector<uint8_t> damaged = whole;
+    const int changes = 1 + static_cast<int>(random() % 4);
+    for (int c = 0; c < changes; ++c) damaged[random() % damaged.size()] = static_cast<uint8_t>(random());
+    variants.push_back(std::move(damaged));
+  }
+  return variants;
+}
+
+// The process's peak resident memory in MB.
+long peak_megabytes() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss / 1024;
+}
+
+class Sweeping : public ::testing::Test {
+ protected:
+  ScratchFolder scratch_;
+  TempFolder files_;
+
+  // Converts `bytes` with every command and checks what each leaves.
+  void convert_everywhere(const std::vector<uint8_t>& bytes, const std::string& what) {
+    const std::string source = files_.file("source");
+    write_bytes(source, bytes);
+    // The picture's size, for reading outputs back; its buffer (a
+    // temporary file) is gone before the commands run.
+    int width = 0, height = 0;
+    bool loads = false;
+    {
+      engine::ImageBuffer loaded;
+      loads = engine::load_picture(source, loaded) == engine::kLoaded;
+      width = loaded.width(), height = loaded.height();
+    }
+    const auto& library = engine::engine_library();
+    for (const engine::TargetFormatName& target : engine::target_formats()) {
+      const std::string destination = files_.file("out." + std::string(target.extension));
+      const auto command = static_cast<size_t>(target.format);
+      ValueRecord args[6] = {ValueRecord::of_text(source.c_str()), ValueRecord::of_text(destination.c_str())};
+      if (target.format == engine::TargetFormat::kJpg) {
+        args[2] = ValueRecord::of_bool(false), args[3] = ValueRecord::of_int(75);
+        args[4] = ValueRecord::of_bool(true), args[5] = ValueRecord::of_int(0);
+      } else if (target.format == engine::TargetFormat::kPng) {
+        args[2] = ValueRecord::of_int(24);
+      } else {
+        args[2] = ValueRecord::of_bool(true);  // raw PNM, colour TIFF; ignored by the rest
+      }
+      ValueRecord result;
+      library.commands[command].entry(&result, 6, args);
+      const int code = result.as_int();
+      SCOPED_TRACE(what + " to " + std::string(target.name));
+      ASSERT_TRUE(code == 1 || code == -1 || code == -3 || code == -4 || code == -7) << code;
+      ASSERT_TRUE(scratch_.files().empty()) << "a temporary file is left: " << scratch_.files().front();
+      if (code == 1) {
+        ASSERT_TRUE(loads) << "written from a file the loader refuses";
+        EXPECT_EQ(check_written_file(target.format, destination, width, height), "");
+      }
+      fs::remove(destination);
+    }
+  }
+};
+
+// One test per corpus file, so that CTest spreads them over the cores.
+class Sweep : public Sweeping, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(Sweep, CutAndDamagedCopies) {
+  const std::vector<uint8_t> whole = read_bytes(GetParam());
+  ASSERT_FALSE(whole.empty());
+  size_t pixels = 0;
+  {
+    engine::ImageBuffer picture;
+    if (engine::load_picture(GetParam(), picture) == engine::kLoaded) pixels = picture.pixel_count();
+  }
+  const int mutations = pixels > kLargePicture ? kMutationsOfLargePictures : kMutations;
+  const auto variants = variants_of(whole, static_cast<uint32_t>(std::hash<std::string>()(GetParam())), mutations);
+  for (size_t i = 0; i < variants.size(); ++i) {
+    convert_everywhere(variants[i], "variant " + std::to_string(i));
+    if (HasFatalFailure()) return;
+  }
+}
+
+std::string test_name(const ::testing::TestParamInfo<std::string>& file) {
+  std::string name =
+      fs::path(file.param).parent_path().filename().string() + "_" + fs::path(file.param).filename().string();
+  for (char& c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  }
+  return name;
+}
+
+std::vector<std::string> corpus_files() {
+  std::vector<std::string> files;
+  for (const char* folder : {"jpeg", "pngsuite", "tiff"}) {
+    for (const std::string& file : files_in(corpus(folder))) files.push_back(file);
+  }
+  return files;
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, Sweep, ::testing::ValuesIn(corpus_files()), test_name);
+
+TEST_F(Sweeping, KeptFuzzingFindings) {
+  const std::vector<std::string> findings = files_in(QUORVANT_REGRESSIONS "/loader");
+  if (findings.empty()) GTEST_SKIP() << "no findings of the loader's fuzzer are kept";
+  for (const std::string& file : findings) {
+    const long before = peak_megabytes();
+    convert_everywhere(read_bytes(file), fs::path(file).filename().string());
+    if (HasFatalFailure()) return;
+    // Some findings are files that made a library ask for gigabytes.
+    EXPECT_LT(peak_megabytes() - before, 256) << file;
+  }
+}
+
+}  // namespace
+}  // namespace quorvant::testing
