@@ -3,8 +3,10 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <utility>
@@ -21,9 +23,49 @@ bool is_directory(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// Reserves the file's blocks now, so that a full disk fails here instead of
-// killing the process with SIGBUS when the mapping is first written.
-bool reserve(int fd, size_t size) {
+// Buffers up to this size are reserved by writing their zeros; larger ones
+// by posix_fallocate. 256 MiB holds an 85-megapixel colour picture.
+constexpr size_t kLargestZeroFilled = size_t{256} << 20;
+
+// Both ways reserve the file's space before it is mapped, so that a full
+// disk fails here instead of killing the process with SIGBUS when the
+// mapping is first written: the file is never sparse.
+//
+// Writing the zeros is the cheap way to make the pages of an ordinary
+// picture. A page first touched through the mapping costs a fault in which
+// the file system prepares that one page (about 3 us a page on ext4: 12 ms
+// for a 3000 x 2000 picture); written through the file, the same pages are
+// made in large pieces, and the mapping's faults find them ready. The space
+// is reserved without choosing blocks (delayed allocation), and a file
+// deleted before write-back never gets any, so releasing it frees none.
+bool write_zeros(int fd, size_t size) {
+  // One zero block named many times per call: large writes, little memory.
+  static constexpr size_t kBlock = 1 << 16;
+  static constexpr size_t kBlocksPerCall = 64;
+  static const char zeros[kBlock] = {};
+  iovec pieces[kBlocksPerCall];
+  for (iovec& piece : pieces) piece = {const_cast<char*>(zeros), kBlock};
+
+  size_t done = 0;
+  while (done < size) {
+    const size_t wanted = std::min(size - done, kBlock * kBlocksPerCall);
+    const size_t whole = wanted / kBlock;
+    size_t count = whole;
+    if (wanted % kBlock != 0) pieces[count++].iov_len = wanted % kBlock;
+    const ssize_t written = ::pwritev(fd, pieces, static_cast<int>(count), static_cast<off_t>(done));
+    if (count > whole) pieces[whole].iov_len = kBlock;
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    done += static_cast<size_t>(written);
+  }
+  return true;
+}
+
+// A header may claim gigabytes that its file cannot fill, and the reader
+// finds that out only after the buffer is made: writing gigabytes of zeros
+// for it would cost seconds and real disk traffic, where allocating the
+// blocks costs a little bookkeeping.
+bool allocate(int fd, size_t size) {
   const auto length = static_cast<off_t>(size);
   int error = ::posix_fallocate(fd, 0, length);
   if (error == EOPNOTSUPP || error == EINVAL) {
@@ -31,6 +73,8 @@ bool reserve(int fd, size_t size) {
   }
   return error == 0;
 }
+
+bool reserve(int fd, size_t size) { return size <= kLargestZeroFilled ? write_zeros(fd, size) : allocate(fd, size); }
 
 }  // namespace
 

@@ -1,7 +1,8 @@
 #include "engine/pnm/pnm_writer.h"
 
-#include <charconv>
 #include <string>
+
+#include "engine/pnm/plain_text.h"
 
 namespace quorvant::engine::pnm {
 
@@ -72,37 +73,34 @@ bool PnmWriter::write_header() {
 bool PnmWriter::write_plain(const ImageBuffer& picture) {
   const int32_t width = picture.width();
   const int32_t height = picture.height();
+  // At most "255" and a separator per sample.
+  PlainText text(file_, picture.stride() * 4);
   int counter = 0;
-  // One value and its separator at a time: at most "255" and one byte.
-  auto put = [&](uint8_t value, bool line_ends) {
-    char text[4];
-    char* end = std::to_chars(text, text + 3, value).ptr;
-    *end++ = line_ends ? '\n' : ' ';
-    return file_.write_all(text, static_cast<size_t>(end - text));
-  };
   for (int32_t y = 0; y < height; ++y) {
     const uint8_t* p = picture.row(y);
     for (int32_t x = 0; x < width; ++x) {
       if (kind_ == PnmKind::kColour) {
         const bool line_ends = ++counter == kPixelsPerColourLine;
         if (line_ends) counter = 0;
-        if (!put(p[0], false) || !put(p[1], false) || !put(p[2], line_ends)) return false;
+        text.value(p[0], ' ');
+        text.value(p[1], ' ');
+        text.value(p[2], line_ends ? '\n' : ' ');
         p += 3;
       } else {
         const bool line_ends = ++counter == kValuesPerLine;
         if (line_ends) counter = 0;
         if (kind_ == PnmKind::kBilevel) {
-          const char text[2] = {bilevel_digit(*p), line_ends ? '\n' : ' '};
-          if (!file_.write_all(text, 2)) return false;
-        } else if (!put(*p, line_ends)) {
-          return false;
+          text.character(bilevel_digit(*p), line_ends ? '\n' : ' ');
+        } else {
+          text.value(*p, line_ends ? '\n' : ' ');
         }
         ++p;
       }
     }
+    if (!text.row_done()) return false;
     report_progress(progress_, kPhaseWriting, y, height);
   }
-  return true;
+  return text.flush();
 }
 
 bool PnmWriter::write_raw(const ImageBuffer& picture) {

@@ -18,7 +18,7 @@ bool TiffWriter::open(const std::string& path, const ImageBuffer& source, const 
   // Little-endian byte order. (libtiff's "H" flag, the host's bit fill
   // order, would make it reverse the bits of every byte on Intel machines
   // without recording that in the file, so every reader would see noise.)
-  tiff_ = TIFFOpen(path.c_str(), "wl");
+  tiff_ = output_.open(path, "wl");
   if (tiff_ == nullptr) return false;
   bits_ = settings.bits;
   source_ = &source;
@@ -38,7 +38,7 @@ bool TiffWriter::write() {
   bool ok = write_rows(*picture);
   report_progress(progress_, kPhaseWriting, source_->height() - 1, source_->height());
   // Flushing writes the directory; doing it here lets a full disk show.
-  ok = ok && TIFFFlush(tiff_) == 1;
+  ok = ok && TIFFFlush(tiff_) == 1 && output_.flush();
   close();
   return ok;
 }
@@ -83,6 +83,7 @@ bool TiffWriter::write_rows(const ImageBuffer& picture) {
 void TiffWriter::close() {
   if (tiff_ != nullptr) TIFFClose(tiff_);
   tiff_ = nullptr;
+  output_.close();
   bits_ = 24;
   source_ = nullptr;
   progress_ = nullptr;

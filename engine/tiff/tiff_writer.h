@@ -5,6 +5,7 @@
 #include <tiffio.h>
 
 #include "engine/codec.h"
+#include "engine/tiff/tiff_output.h"
 
 namespace quorvant::engine::tiff {
 
@@ -21,6 +22,7 @@ class TiffWriter final : public ImageWriter {
  private:
   bool write_rows(const ImageBuffer& picture);
 
+  BufferedOutput output_;
   TIFF* tiff_ = nullptr;
   uint32_t bits_ = 24;
   const ImageBuffer* source_ = nullptr;

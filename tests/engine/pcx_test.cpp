@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "engine/convert.h"
 #include "engine/loader.h"
 #include "engine/pcx/pcx_run_length.h"
@@ -27,6 +29,41 @@ TEST(PcxRunLength, EncodesRunsLiteralsAndFlagLikeBytes) {
   EXPECT_EQ(encoded({1, 2, 2, 0xC0}), (Bytes{1, 0xC2, 2, 0xC1, 0xC0}));
   const Bytes worst = {0xC0, 0xC1, 0xC2, 0xC3};
   EXPECT_EQ(encoded(worst).size(), pcx::max_encoded_size(worst.size()));
+}
+
+// The encoder takes shortcuts over stretches without repeats; whatever the
+// stretch, it must write what the plain greedy code writes: the longest run
+// (at most 63) at each place, a flag-like single byte as a run of one.
+Bytes greedy(const Bytes& line) {
+  Bytes out;
+  for (size_t p = 0; p < line.size();) {
+    size_t run = 1;
+    while (run < 63 && p + run < line.size() && line[p + run] == line[p]) ++run;
+    if (run > 1 || line[p] >= 0xC0) out.push_back(static_cast<uint8_t>(0xC0 + run));
+    out.push_back(line[p]);
+    p += run;
+  }
+  return out;
+}
+
+TEST(PcxRunLength, WritesWhatTheGreedyCodeWritesForEveryKindOfLine) {
+  std::mt19937 random(11);
+  // Values from a few (many runs) to all 256 (few runs), bright and dark.
+  for (const int kinds : {2, 3, 16, 64, 256}) {
+    for (const int base : {0, 0x80, 0xB8, 0xC0}) {
+      for (const size_t length : {size_t{1}, size_t{7}, size_t{8}, size_t{9}, size_t{17}, size_t{300}, size_t{9001}}) {
+        Bytes line(length);
+        for (uint8_t& b : line) b = static_cast<uint8_t>(base + random() % static_cast<unsigned>(kinds));
+        const Bytes out = encoded(line);
+        ASSERT_EQ(out, greedy(line)) << kinds << " values from " << base << ", " << length << " bytes";
+        Bytes back(length);
+        size_t position = 0;
+        ASSERT_TRUE(pcx::decode_line(out, position, back));
+        EXPECT_EQ(back, line);
+        EXPECT_EQ(position, out.size());
+      }
+    }
+  }
 }
 
 TEST(PcxRunLength, DecodingCutsRunsAtTheLineAndFailsWhenDataEnds) {

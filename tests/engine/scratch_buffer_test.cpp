@@ -33,6 +33,24 @@ TEST(ScratchBuffer, IsAZeroFilledPrivateFileUntilReleased) {
   EXPECT_FALSE(testing::file_exists(path));
 }
 
+// Ordinary buffers get their zeros written in pieces, the last one short;
+// buffers above 256 MiB are allocated instead. Either way the file holds its
+// space from the start, so a full disk fails creation, not a later write.
+TEST(ScratchBuffer, ReservesItsSpaceWhateverItsSize) {
+  ScratchFolder scratch;
+  for (const size_t size : {size_t{9} * 1024 * 1024 + 12345, (size_t{256} << 20) + 4096}) {
+    ScratchBuffer block;
+    ASSERT_TRUE(block.create(size, "CSWCLASS"));
+    struct stat info {};
+    ASSERT_EQ(::stat(block.path().c_str(), &info), 0);
+    EXPECT_EQ(static_cast<size_t>(info.st_size), size);
+    EXPECT_GE(static_cast<size_t>(info.st_blocks) * 512, size) << "the file is sparse";
+    for (size_t i = 0; i < size; i += 4093) ASSERT_EQ(block.data()[i], 0) << i;
+    EXPECT_EQ(block.data()[size - 1], 0);
+  }
+  EXPECT_TRUE(scratch.files().empty());
+}
+
 TEST(ScratchBuffer, SizeZeroFailsAndKeepsNoFile) {
   ScratchFolder scratch;
   ScratchBuffer block;
