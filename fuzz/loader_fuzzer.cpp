@@ -13,9 +13,15 @@
 
 namespace {
 
+// A folder of this process's own, inside $TMPDIR (fuzz/run points that at
+// a folder it removes after the run: fuzzing processes that time out or run
+// out of memory are killed, and could not clean up after themselves), or
+// inside /dev/shm.
 std::string& folder() {
   static std::string path = [] {
-    std::string pattern = "/dev/shm/quorvant-fuzz-XXXXXX";
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = (base != nullptr && *base != '\0') ? base : "/dev/shm";
+    pattern += "/quorvant-fuzz-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     // The scratch buffers' temporary files go there too.
     ::setenv("TMPDIR", pattern.c_str(), 1);
