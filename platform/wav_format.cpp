@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/little_endian.h"
+
 namespace quorvant::platform {
 
 namespace {
@@ -16,14 +18,6 @@ constexpr uint16_t kTagExtensible = 0xFFFE;
 constexpr uint32_t kMinRate = 1000;
 constexpr uint32_t kMaxRate = 768000;
 
-uint16_t le16(std::span<const uint8_t> bytes, size_t at) {
-  return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-uint32_t le32(std::span<const uint8_t> bytes, size_t at) {
-  return static_cast<uint32_t>(le16(bytes, at)) | static_cast<uint32_t>(le16(bytes, at + 2)) << 16;
-}
-
 bool has_tag(std::span<const uint8_t> bytes, size_t at, const char (&tag)[5]) {
   return std::memcmp(bytes.data() + at, tag, 4) == 0;
 }
@@ -32,17 +26,17 @@ bool has_tag(std::span<const uint8_t> bytes, size_t at, const char (&tag)[5]) {
 // samples are not plain 8- or 16-bit PCM of one or two channels.
 bool read_format(std::span<const uint8_t> body, WavFormat& format) {
   if (body.size() < kPcmFormatSize) return false;
-  uint16_t tag = le16(body, 0);
+  uint16_t tag = read_le16(body, 0);
   if (tag == kTagExtensible) {
     // The sub-format GUID starts with the real format tag.
     if (body.size() < kExtensibleFormatSize) return false;
-    tag = le16(body, 24);
+    tag = read_le16(body, 24);
   }
   if (tag != kTagPcm) return false;
-  const uint16_t channels = le16(body, 2);
-  const uint32_t rate = le32(body, 4);
-  const uint16_t block_align = le16(body, 12);
-  const uint16_t bits = le16(body, 14);
+  const uint16_t channels = read_le16(body, 2);
+  const uint32_t rate = read_le32(body, 4);
+  const uint16_t block_align = read_le16(body, 12);
+  const uint16_t bits = read_le16(body, 14);
   if (channels != 1 && channels != 2) return false;
   if (bits != 8 && bits != 16) return false;
   if (rate < kMinRate || rate > kMaxRate) return false;
@@ -63,7 +57,7 @@ std::optional<WavFormat> parse_wav(std::span<const uint8_t> file) {
   std::optional<std::span<const uint8_t>> data;
   size_t at = kRiffHeaderSize;
   while (file.size() - at >= kChunkHeaderSize) {
-    const size_t size = le32(file, at + 4);
+    const size_t size = read_le32(file, at + 4);
     const size_t body = at + kChunkHeaderSize;
     const size_t available = std::min(size, file.size() - body);
     if (has_tag(file, at, "fmt ") && !have_format) {

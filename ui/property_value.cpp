@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/gbk.h"
+#include "platform/little_endian.h"
 
 namespace quorvant::ui {
 
@@ -19,15 +20,6 @@ constexpr int32_t kBoldWeight = 700;
 constexpr int32_t kPixelsPerInch = 96;
 constexpr const char* kDefaultFace = "宋体";
 
-int32_t load32(const Bytes& b, size_t at) {
-  return static_cast<int32_t>(uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 |
-                              uint32_t{b[at + 3]} << 24);
-}
-
-void store32(Bytes& b, size_t at, int32_t value) {
-  for (size_t i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
-}
-
 std::string usable_face(const std::string& face) {
   return face.empty() || platform::utf8_to_gbk(face).size() > 31 ? kDefaultFace : face;
 }
@@ -37,10 +29,10 @@ std::string usable_face(const std::string& face) {
 std::optional<FontRecord> decode_font(const Bytes& stored) {
   if (stored.size() != kStoredFontSize) return std::nullopt;
   FontRecord font;
-  const int32_t height = load32(stored, 0);
+  const int32_t height = platform::read_le32_signed(stored, 0);
   font.size = std::max(1, (std::abs(height) * 72 + kPixelsPerInch / 2) / kPixelsPerInch);
-  font.angle = ((load32(stored, 8) % 3600) + 3600) % 3600;
-  font.bold = load32(stored, 16) >= kBoldWeight;
+  font.angle = ((platform::read_le32_signed(stored, 8) % 3600) + 3600) % 3600;
+  font.bold = platform::read_le32_signed(stored, 16) >= kBoldWeight;
   font.italic = stored[20] != 0;
   font.underline = stored[21] != 0;
   font.strike_out = stored[22] != 0;
@@ -51,11 +43,11 @@ std::optional<FontRecord> decode_font(const Bytes& stored) {
 
 Bytes encode_font(const FontRecord& font) {
   Bytes stored(kStoredFontSize, 0);
-  store32(stored, 0, -(font.size * kPixelsPerInch + 36) / 72);
+  platform::store_le32(stored, 0, static_cast<uint32_t>(-(font.size * kPixelsPerInch + 36) / 72));
   const int32_t angle = ((font.angle % 3600) + 3600) % 3600;
-  store32(stored, 8, angle);
-  store32(stored, 12, angle);
-  store32(stored, 16, font.bold ? kBoldWeight : 400);
+  platform::store_le32(stored, 8, static_cast<uint32_t>(angle));
+  platform::store_le32(stored, 12, static_cast<uint32_t>(angle));
+  platform::store_le32(stored, 16, static_cast<uint32_t>(font.bold ? kBoldWeight : 400));
   stored[20] = font.italic ? 1 : 0;
   stored[21] = font.underline ? 1 : 0;
   stored[22] = font.strike_out ? 1 : 0;

@@ -2,6 +2,7 @@
 
 #include "forms/artwork/byte_writer.h"
 #include "forms/artwork/palette.h"
+#include "platform/little_endian.h"
 
 namespace quorvant::forms::artwork {
 
@@ -18,21 +19,21 @@ void put_headers(std::vector<uint8_t>& out, int width, int height, int bits, uin
 
   out.push_back('B');
   out.push_back('M');
-  put_le32(out, pixel_offset + pixel_bytes);
-  put_le32(out, 0);  // two reserved words
-  put_le32(out, pixel_offset);
+  platform::append_le32(out, pixel_offset + pixel_bytes);
+  platform::append_le32(out, 0);  // two reserved words
+  platform::append_le32(out, pixel_offset);
 
-  put_le32(out, kInfoHeaderSize);
-  put_le32(out, static_cast<uint32_t>(width));
-  put_le32(out, static_cast<uint32_t>(height));  // positive: the bottom row comes first
-  put_le16(out, 1);                              // planes
-  put_le16(out, static_cast<uint32_t>(bits));
-  put_le32(out, 0);  // no compression
-  put_le32(out, pixel_bytes);
-  put_le32(out, kPixelsPerMetre);
-  put_le32(out, kPixelsPerMetre);
-  put_le32(out, colours);
-  put_le32(out, 0);  // every colour is important
+  platform::append_le32(out, kInfoHeaderSize);
+  platform::append_le32(out, static_cast<uint32_t>(width));
+  platform::append_le32(out, static_cast<uint32_t>(height));  // positive: the bottom row comes first
+  platform::append_le16(out, 1);                              // planes
+  platform::append_le16(out, static_cast<uint32_t>(bits));
+  platform::append_le32(out, 0);  // no compression
+  platform::append_le32(out, pixel_bytes);
+  platform::append_le32(out, kPixelsPerMetre);
+  platform::append_le32(out, kPixelsPerMetre);
+  platform::append_le32(out, colours);
+  platform::append_le32(out, 0);  // every colour is important
 }
 
 void pad_row(std::vector<uint8_t>& out, uint32_t written, uint32_t stride) {

@@ -1,6 +1,7 @@
 #include "forms/artwork/icon_writer.h"
 
 #include "forms/artwork/byte_writer.h"
+#include "platform/little_endian.h"
 
 namespace quorvant::forms::artwork {
 
@@ -22,12 +23,12 @@ uint8_t size_byte(int pixels) { return pixels >= 256 ? 0 : static_cast<uint8_t>(
 void put_entry(std::vector<uint8_t>& out, const QImage& image, uint32_t offset) {
   out.push_back(size_byte(image.width()));
   out.push_back(size_byte(image.height()));
-  out.push_back(0);  // no colour table
-  out.push_back(0);  // reserved
-  put_le16(out, 1);  // planes
-  put_le16(out, 32);
-  put_le32(out, image_size(image));
-  put_le32(out, offset);
+  out.push_back(0);               // no colour table
+  out.push_back(0);               // reserved
+  platform::append_le16(out, 1);  // planes
+  platform::append_le16(out, 32);
+  platform::append_le32(out, image_size(image));
+  platform::append_le32(out, offset);
 }
 
 void put_image(std::vector<uint8_t>& out, const QImage& source) {
@@ -37,17 +38,17 @@ void put_image(std::vector<uint8_t>& out, const QImage& source) {
   const uint32_t colour_bytes = dib_stride(width, 32) * static_cast<uint32_t>(height);
   const uint32_t mask_stride = dib_stride(width, 1);
 
-  put_le32(out, kInfoHeaderSize);
-  put_le32(out, static_cast<uint32_t>(width));
-  put_le32(out, static_cast<uint32_t>(height) * 2);  // colour rows, then mask rows
-  put_le16(out, 1);
-  put_le16(out, 32);
-  put_le32(out, 0);  // no compression
-  put_le32(out, colour_bytes + mask_stride * static_cast<uint32_t>(height));
-  put_le32(out, 0);
-  put_le32(out, 0);
-  put_le32(out, 0);
-  put_le32(out, 0);
+  platform::append_le32(out, kInfoHeaderSize);
+  platform::append_le32(out, static_cast<uint32_t>(width));
+  platform::append_le32(out, static_cast<uint32_t>(height) * 2);  // colour rows, then mask rows
+  platform::append_le16(out, 1);
+  platform::append_le16(out, 32);
+  platform::append_le32(out, 0);  // no compression
+  platform::append_le32(out, colour_bytes + mask_stride * static_cast<uint32_t>(height));
+  platform::append_le32(out, 0);
+  platform::append_le32(out, 0);
+  platform::append_le32(out, 0);
+  platform::append_le32(out, 0);
 
   for (int y = height - 1; y >= 0; --y) {
     const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
@@ -74,9 +75,9 @@ void put_image(std::vector<uint8_t>& out, const QImage& source) {
 
 std::vector<uint8_t> encode_icon(std::span<const QImage> images) {
   std::vector<uint8_t> out;
-  put_le16(out, 0);  // reserved
-  put_le16(out, kIconType);
-  put_le16(out, static_cast<uint32_t>(images.size()));
+  platform::append_le16(out, 0);  // reserved
+  platform::append_le16(out, kIconType);
+  platform::append_le16(out, static_cast<uint32_t>(images.size()));
   uint32_t offset = kHeaderSize + kEntrySize * static_cast<uint32_t>(images.size());
   for (const QImage& image : images) {
     put_entry(out, image, offset);

@@ -2,8 +2,8 @@
 // uncompressed, with 1, 4, 8, 24 or 32 bits per pixel.
 #include <cstdlib>
 
+#include "platform/little_endian.h"
 #include "ui/pictures/dib_rows.h"
-#include "ui/pictures/little_endian.h"
 #include "ui/pictures/picture_canvas.h"
 #include "ui/pictures/picture_decoders.h"
 
@@ -23,15 +23,15 @@ constexpr size_t kColoursUsedField = 46;
 
 std::optional<QImage> decode_bmp(std::span<const uint8_t> bytes) {
   if (bytes.size() < kHeadersSize) return std::nullopt;
-  if (read_le32(bytes, kCompressionField) != 0) return std::nullopt;
+  if (platform::read_le32(bytes, kCompressionField) != 0) return std::nullopt;
 
   // The colour table, when there is one, directly follows the two headers
   // whatever the information header says its own size is.
-  const unsigned bits = read_le16(bytes, kBitCountField);
+  const unsigned bits = platform::read_le16(bytes, kBitCountField);
   size_t position = kHeadersSize;
   std::span<const uint8_t> colour_table;
   if (bits == 1 || bits == 4 || bits == 8) {
-    const uint32_t colours_used = read_le32(bytes, kColoursUsedField);
+    const uint32_t colours_used = platform::read_le32(bytes, kColoursUsedField);
     const uint64_t colours = colours_used != 0 ? colours_used : uint64_t{1} << bits;
     if (colours > (bytes.size() - position) / 4) return std::nullopt;
     colour_table = bytes.subspan(position, static_cast<size_t>(colours * 4));
@@ -40,14 +40,14 @@ std::optional<QImage> decode_bmp(std::span<const uint8_t> bytes) {
     return std::nullopt;
   }
 
-  const uint32_t data_offset = read_le32(bytes, kDataOffsetField);
+  const uint32_t data_offset = platform::read_le32(bytes, kDataOffsetField);
   if (data_offset < position || data_offset > bytes.size()) return std::nullopt;
   position = data_offset;
 
   // A negative height would mean rows stored top row first; the sign is
   // ignored and the first stored row is always the bottom one.
-  const uint64_t width = static_cast<uint64_t>(std::llabs(read_le32_signed(bytes, kWidthField)));
-  const uint64_t height = static_cast<uint64_t>(std::llabs(read_le32_signed(bytes, kHeightField)));
+  const uint64_t width = static_cast<uint64_t>(std::llabs(platform::read_le32_signed(bytes, kWidthField)));
+  const uint64_t height = static_cast<uint64_t>(std::llabs(platform::read_le32_signed(bytes, kHeightField)));
   if (!picture_size_allowed(width, height)) return std::nullopt;
 
   // Padding is counted from the start of the pixel data; the last row's

@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "platform/little_endian.h"
 #include "ui/pictures/dib_rows.h"
-#include "ui/pictures/little_endian.h"
 #include "ui/pictures/picture_canvas.h"
 
 namespace quorvant::ui::pictures {
@@ -32,19 +32,19 @@ bool has_alpha(std::span<const uint8_t> colour_rows) {
 
 std::optional<QImage> decode_icon_bitmap(std::span<const uint8_t> image) {
   if (image.size() < kMinHeaderSize) return std::nullopt;
-  const uint32_t header_size = read_le32(image, 0);
-  const int32_t width = read_le32_signed(image, kWidthField);
-  const int32_t height_field = read_le32_signed(image, kHeightField);
-  const unsigned bits = read_le16(image, kBitCountField);
+  const uint32_t header_size = platform::read_le32(image, 0);
+  const int32_t width = platform::read_le32_signed(image, kWidthField);
+  const int32_t height_field = platform::read_le32_signed(image, kHeightField);
+  const unsigned bits = platform::read_le16(image, kBitCountField);
   if (header_size < kMinHeaderSize || header_size > image.size()) return std::nullopt;
   if (width <= 0 || height_field <= 0 || !supported_bit_count(bits)) return std::nullopt;
-  if (read_le32(image, kCompressionField) != 0) return std::nullopt;
+  if (platform::read_le32(image, kCompressionField) != 0) return std::nullopt;
   const uint64_t height = static_cast<uint64_t>(height_field) / 2;
   if (!picture_size_allowed(static_cast<uint64_t>(width), height)) return std::nullopt;
 
   // As in every bitmap, a non-zero colours-used field sizes the table, which
   // a bitmap of more than 8 bits has only when that field asks for it.
-  const uint32_t colours_used = read_le32(image, kColoursUsedField);
+  const uint32_t colours_used = platform::read_le32(image, kColoursUsedField);
   const uint64_t colours = colours_used != 0 ? colours_used : (bits <= 8 ? uint64_t{1} << bits : 0);
   if (colours > (image.size() - header_size) / 4) return std::nullopt;
   const std::span<const uint8_t> colour_table = image.subspan(header_size, static_cast<size_t>(colours * 4));

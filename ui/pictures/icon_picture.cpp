@@ -4,8 +4,8 @@
 
 #include <QByteArray>
 
+#include "platform/little_endian.h"
 #include "ui/pictures/icon_bitmap.h"
-#include "ui/pictures/little_endian.h"
 #include "ui/pictures/picture_canvas.h"
 #include "ui/pictures/picture_decoders.h"
 
@@ -55,13 +55,13 @@ std::optional<QImage> decode_png_image(std::span<const uint8_t> image) {
 
 std::optional<QImage> decode_icon(std::span<const uint8_t> bytes) {
   if (bytes.size() < kHeaderSize) return std::nullopt;
-  const size_t count = read_le16(bytes, kCountField);
+  const size_t count = platform::read_le16(bytes, kCountField);
   if (count == 0) return std::nullopt;
   const std::optional<size_t> entry = choose_entry(bytes, count);
   if (!entry) return std::nullopt;
 
-  const uint32_t size = read_le32(bytes, *entry + kEntryDataSize);
-  const uint32_t offset = read_le32(bytes, *entry + kEntryDataOffset);
+  const uint32_t size = platform::read_le32(bytes, *entry + kEntryDataSize);
+  const uint32_t offset = platform::read_le32(bytes, *entry + kEntryDataOffset);
   if (offset > bytes.size() || size > bytes.size() - offset) return std::nullopt;
   const std::span<const uint8_t> image = bytes.subspan(offset, size);
   return is_png(image) ? decode_png_image(image) : decode_icon_bitmap(image);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "ui/pictures/little_endian.h"
+#include "platform/little_endian.h"
 #include "ui/pictures/pcx_runs.h"
 #include "ui/pictures/picture_canvas.h"
 #include "ui/pictures/picture_decoders.h"
@@ -34,12 +34,13 @@ struct PcxLayout {
 std::optional<PcxLayout> read_layout(std::span<const uint8_t> bytes, std::span<const uint8_t> encoded,
                                      unsigned bits_per_pixel) {
   if (bytes.size() < kHeaderSize || bytes[kPlanesField] != 1) return std::nullopt;
-  const uint16_t x_min = read_le16(bytes, kXMinField);
-  const uint16_t y_min = read_le16(bytes, kYMinField);
-  const uint16_t x_max = read_le16(bytes, kXMaxField);
-  const uint16_t y_max = read_le16(bytes, kYMaxField);
+  const uint16_t x_min = platform::read_le16(bytes, kXMinField);
+  const uint16_t y_min = platform::read_le16(bytes, kYMinField);
+  const uint16_t x_max = platform::read_le16(bytes, kXMaxField);
+  const uint16_t y_max = platform::read_le16(bytes, kYMaxField);
   if (x_max < x_min || y_max < y_min) return std::nullopt;
-  PcxLayout layout{uint64_t{x_max} - x_min + 1, uint64_t{y_max} - y_min + 1, read_le16(bytes, kBytesPerLineField)};
+  PcxLayout layout{uint64_t{x_max} - x_min + 1, uint64_t{y_max} - y_min + 1,
+                   platform::read_le16(bytes, kBytesPerLineField)};
   if (!picture_size_allowed(layout.width, layout.height)) return std::nullopt;
   if (layout.bytes_per_line < (layout.width * bits_per_pixel + 7) / 8) return std::nullopt;
   if (!PcxRuns(encoded).skip(layout.bytes_per_line * layout.height)) return std::nullopt;

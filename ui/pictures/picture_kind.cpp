@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "ui/pictures/little_endian.h"
+#include "platform/little_endian.h"
 #include "ui/pictures/picture_decoding.h"
 
 namespace quorvant::ui::pictures {
@@ -10,9 +10,9 @@ PictureKind detect_kind(std::span<const uint8_t> bytes) {
   // The order matters: a file is the first kind whose test it passes.
   if (bytes[0] == 'B' && bytes[1] == 'M') return PictureKind::kBmp;
   if (bytes[0] == 0xFF && bytes[1] == 0xD8) return PictureKind::kJpeg;
-  const uint16_t reserved = read_le16(bytes, 0);
-  const uint16_t type = read_le16(bytes, 2);
-  const uint16_t image_count = read_le16(bytes, 4);
+  const uint16_t reserved = platform::read_le16(bytes, 0);
+  const uint16_t type = platform::read_le16(bytes, 2);
+  const uint16_t image_count = platform::read_le16(bytes, 4);
   if (reserved == 0 && image_count > 0) {
     if (type == 1) return PictureKind::kIcon;
     if (type == 2) return PictureKind::kCursor;

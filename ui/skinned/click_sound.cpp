@@ -8,6 +8,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "platform/little_endian.h"
+
 namespace quorvant::ui::skinned {
 
 namespace {
@@ -19,16 +21,6 @@ constexpr int kFrames = 1287;
 constexpr uint32_t kDataBytes = kFrames * kChannels * kBits / 8;
 constexpr double kPeak = 0.33;
 constexpr int kFadeFrames = 110;  // the last 5 ms
-
-void put_le16(std::vector<uint8_t>& out, uint32_t value) {
-  out.push_back(static_cast<uint8_t>(value));
-  out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void put_le32(std::vector<uint8_t>& out, uint32_t value) {
-  put_le16(out, value & 0xFFFFu);
-  put_le16(out, value >> 16);
-}
 
 void put_tag(std::vector<uint8_t>& out, const char (&tag)[5]) { out.insert(out.end(), tag, tag + 4); }
 
@@ -73,21 +65,21 @@ std::vector<uint8_t> make_file() {
   std::vector<uint8_t> out;
   out.reserve(44 + kDataBytes);
   put_tag(out, "RIFF");
-  put_le32(out, 36 + kDataBytes);
+  platform::append_le32(out, 36 + kDataBytes);
   put_tag(out, "WAVE");
   put_tag(out, "fmt ");
-  put_le32(out, 16);
-  put_le16(out, 1);  // PCM
-  put_le16(out, kChannels);
-  put_le32(out, kRate);
-  put_le32(out, kRate * kChannels * kBits / 8);
-  put_le16(out, kChannels * kBits / 8);
-  put_le16(out, kBits);
+  platform::append_le32(out, 16);
+  platform::append_le16(out, 1);  // PCM
+  platform::append_le16(out, kChannels);
+  platform::append_le32(out, kRate);
+  platform::append_le32(out, kRate * kChannels * kBits / 8);
+  platform::append_le16(out, kChannels * kBits / 8);
+  platform::append_le16(out, kBits);
   put_tag(out, "data");
-  put_le32(out, kDataBytes);
+  platform::append_le32(out, kDataBytes);
   for (const double sample : synthesise()) {
     const auto value = static_cast<int16_t>(std::lround(sample * 32767));
-    for (int channel = 0; channel < kChannels; ++channel) put_le16(out, static_cast<uint16_t>(value));
+    for (int channel = 0; channel < kChannels; ++channel) platform::append_le16(out, static_cast<uint16_t>(value));
   }
   return out;
 }
