@@ -33,16 +33,16 @@ struct Job {
 // In the order the start handler tests the radio boxes; a job's position
 // is also its command's position in the engine library.
 constexpr std::array<Job, 10> kJobs = {{
-    {0x160102A3, ".Jpg", Options::kJpeg},
-    {0x160102A1, ".Bmp", Options::kNone},
-    {0x1601029D, ".Pbm", Options::kNone},
-    {0x1601029C, ".Pcx", Options::kNone},
-    {0x1601029E, ".Pgm", Options::kRaw},
-    {0x1601029B, ".Pic", Options::kNone},
-    {0x160102A2, ".Png", Options::kTwentyFourBits},
-    {0x1601029F, ".Ppm", Options::kRaw},
-    {0x1601029A, ".Sgi", Options::kNone},
-    {0x160102A0, ".Tif", Options::kColourTiff},
+    {element::kToJpg, ".Jpg", Options::kJpeg},
+    {element::kToBmp, ".Bmp", Options::kNone},
+    {element::kToPbm, ".Pbm", Options::kNone},
+    {element::kToPcx, ".Pcx", Options::kNone},
+    {element::kToPgm, ".Pgm", Options::kRaw},
+    {element::kToPic, ".Pic", Options::kNone},
+    {element::kToPng, ".Png", Options::kTwentyFourBits},
+    {element::kToPpm, ".Ppm", Options::kRaw},
+    {element::kToSgi, ".Sgi", Options::kNone},
+    {element::kToTif, ".Tif", Options::kColourTiff},
 }};
 
 constexpr size_t kJpegJob = 0;

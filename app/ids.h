@@ -1,32 +1,17 @@
-// The main window and the controls the application addresses, by the ids
-// the form template gives them.
+// What the program addresses: the main window and its elements (by the ids
+// its template gives them), property indices, and its library and DLL
+// tables.
 #pragma once
 
 #include <cstdint>
 
+#include "forms/main_window_ids.h"
 #include "ui/form/ids.h"
 
 namespace quorvant::app {
 
-inline constexpr uint32_t kMainWindow = 0x52010001;
-
-namespace element {
-inline constexpr uint32_t kWindowItself = 0x06010000;
-inline constexpr uint32_t kChooseFolder = 0x160102B8;  // 查找文件
-inline constexpr uint32_t kAddFile = 0x160102B7;       // 查找单个文件
-inline constexpr uint32_t kConvert = 0x160102B6;       // 格式转换
-inline constexpr uint32_t kBusyBox = 0x1601028B;       // 外形框1
-inline constexpr uint32_t kJpegOptions = 0x1601028D;   // 质量选择
-inline constexpr uint32_t kSmoothingLabel = 0x1601028F;
-inline constexpr uint32_t kSmoothing = 0x16010291;  // 柔化条
-inline constexpr uint32_t kColour = 0x16010292;     // 转换为彩色
-inline constexpr uint32_t kOptimise = 0x16010293;   // 优化编码
-inline constexpr uint32_t kQualityLabel = 0x16010294;
-inline constexpr uint32_t kQuality = 0x16010296;  // 品质条
-inline constexpr uint32_t kFileDialog = 0x160102A5;
-inline constexpr uint32_t kFolderBox = 0x160102A8;  // 目录
-inline constexpr uint32_t kFileList = 0x16010289;   // 文件列表
-}  // namespace element
+inline constexpr uint32_t kMainWindow = forms::kMainWindowId;
+namespace element = forms::element_id;
 
 // Property indices.
 namespace property {

@@ -21,12 +21,11 @@ constexpr int32_t kButtonFace = static_cast<int32_t>(ui::form::kButtonFaceColour
 constexpr uint32_t kShown = kVisible;
 constexpr uint32_t kShownTab = kVisible | kTabStop;
 
-// Element ids of the controls that other controls name as parents.
-constexpr uint32_t kPanel = 0x16010288;    // 外形框2
-constexpr uint32_t kBusyBox = 0x1601028B;  // 外形框1
-constexpr uint32_t kOptions = 0x1601028D;  // 质量选择
-constexpr uint32_t kFormats = 0x16010298;  // 格式选择
-constexpr uint32_t kBatch = 0x160102A4;    // 批量转换
+using element_id::kBatch;
+using element_id::kBusyBox;
+using element_id::kFormats;
+using element_id::kJpegOptions;
+using element_id::kPanel;
 
 PropertyBag props(std::initializer_list<std::pair<int, ui::form::FieldValue>> values) {
   PropertyBag bag;
@@ -167,15 +166,15 @@ WindowSpec main_window() {
 
   WindowSpec window;
   window.id = kMainWindowId;
-  window.own = element(0x06010000, kWindow, "", 0, 50, 50, 647, 391, kShown, own_window(),
+  window.own = element(element_id::kWindowItself, kWindow, "", 0, 50, 50, 647, 391, kShown, own_window(),
                        {{0, kShapeWindow}, {1, kQueryClose}});
   window.controls = {
-      element(0x160102B8, kSuperBtn, "查找文件", kBatch, 194, 40, 98, 24, kShownTab, super_button("转换多个图片"),
-              {{0, kChooseFolder}}),
-      element(0x160102B7, kSuperBtn, "查找单个文件", kBatch, 3, 40, 98, 24, kShownTab, super_button("转换单个图片"),
-              {{0, kAddFile}}),
-      element(0x160102B6, kSuperBtn, "格式转换", kPanel, 514, 312, 98, 24, kShownTab, super_button("格式转换"),
-              {{0, kStartConversion}}),
+      element(element_id::kChooseFolder, kSuperBtn, "查找文件", kBatch, 194, 40, 98, 24, kShownTab,
+              super_button("转换多个图片"), {{0, kChooseFolder}}),
+      element(element_id::kAddFile, kSuperBtn, "查找单个文件", kBatch, 3, 40, 98, 24, kShownTab,
+              super_button("转换单个图片"), {{0, kAddFile}}),
+      element(element_id::kConvert, kSuperBtn, "格式转换", kPanel, 514, 312, 98, 24, kShownTab,
+              super_button("格式转换"), {{0, kStartConversion}}),
       element(0x160102B2, kTransLabel, "透明标签7", 0, 16, 8, 368, 16, kShown, label(title, 0xFFFFFF)),
       element(0x160102A9, kPicBtn, "控件_图形按钮_关闭", 0, 588, 0, 44, 18, kShown,
               picture_button(artwork::close_button_face), {{0, kCloseButton}}),
@@ -185,56 +184,58 @@ WindowSpec main_window() {
       element(kBusyBox, kShapeBox, "外形框1", kPanel, 208, 160, 176, 64, 0, shape(0xFFFFFF, 0x000000, 0xFFFFFF)),
       element(0x1601028C, kTransLabel, "透明标签1", kBusyBox, 10, 7, 160, 52, kShown,
               label("格式转换中! 请稍候......\r\n\r\n提示: \r\n转换完成后,将会打开文件夹", 0, true)),
-      element(kOptions, kGroupBox, "质量选择", kPanel, 316, 200, 296, 112, kShown, group("转换选择")),
-      element(0x1601028E, kTransLabel, "透明标签5", kOptions, 8, 56, 84, 56, kShown,
+      element(kJpegOptions, kGroupBox, "质量选择", kPanel, 316, 200, 296, 112, kShown, group("转换选择")),
+      element(0x1601028E, kTransLabel, "透明标签5", kJpegOptions, 8, 56, 84, 56, kShown,
               label("提示信息:\r\n采用柔化后,\r\n图片质量好!\r\n图片体积大!", 0xFF0000, true)),
-      element(0x1601028F, kTransLabel, "柔化标签", kOptions, 252, 88, 32, 16, kShown, label("0 度")),
-      element(0x16010290, kTransLabel, "透明标签4", kOptions, 100, 88, 152, 16, kShown,
+      element(element_id::kSmoothingLabel, kTransLabel, "柔化标签", kJpegOptions, 252, 88, 32, 16, kShown,
+              label("0 度")),
+      element(0x16010290, kTransLabel, "透明标签4", kJpegOptions, 100, 88, 152, 16, kShown,
               label("请选择柔化质量! 当前选择: ")),
-      element(0x16010291, kSliderBar, "柔化条", kOptions, 100, 56, 192, 32, kShownTab, slider(0, 100, 0),
-              {{0, kShowSmoothing}}),
-      element(0x16010292, kCheckBox, "转换为彩色", kOptions, 8, 16, 80, 16, kShownTab,
+      element(element_id::kSmoothing, kSliderBar, "柔化条", kJpegOptions, 100, 56, 192, 32, kShownTab,
+              slider(0, 100, 0), {{0, kShowSmoothing}}),
+      element(element_id::kColour, kCheckBox, "转换为彩色", kJpegOptions, 8, 16, 80, 16, kShownTab,
               choice_box(kCheckBox, "转换为彩色", true)),
-      element(0x16010293, kCheckBox, "优化编码", kOptions, 8, 36, 80, 16, kShownTab,
+      element(element_id::kOptimise, kCheckBox, "优化编码", kJpegOptions, 8, 36, 80, 16, kShownTab,
               choice_box(kCheckBox, "优化编码", true)),
-      element(0x16010294, kTransLabel, "质量标签", kOptions, 252, 40, 32, 16, kShown, label("75 度")),
-      element(0x16010295, kTransLabel, "透明标签3", kOptions, 100, 40, 152, 16, kShown,
+      element(element_id::kQualityLabel, kTransLabel, "质量标签", kJpegOptions, 252, 40, 32, 16, kShown,
+              label("75 度")),
+      element(0x16010295, kTransLabel, "透明标签3", kJpegOptions, 100, 40, 152, 16, kShown,
               label("请选择画面质量! 当前选择: ")),
-      element(0x16010296, kSliderBar, "品质条", kOptions, 100, 9, 192, 32, kShownTab, slider(1, 100, 75),
+      element(element_id::kQuality, kSliderBar, "品质条", kJpegOptions, 100, 9, 192, 32, kShownTab, slider(1, 100, 75),
               {{0, kShowQuality}}),
       element(kFormats, kGroupBox, "格式选择", kPanel, 316, 80, 296, 120, kShown, group("格式选择")),
       element(0x16010299, kTransLabel, "透明标签2", kFormats, 98, 90, 178, 16, kShown,
               label("提示: 请按照您的需要选择格式")),
-      element(0x1601029A, kRadioBox, "转换为SGI", kFormats, 13, 88, 80, 24, kShownTab,
+      element(element_id::kToSgi, kRadioBox, "转换为SGI", kFormats, 13, 88, 80, 24, kShownTab,
               choice_box(kRadioBox, "转换为SGI", false), disable_options),
-      element(0x1601029B, kRadioBox, "转换为PIC", kFormats, 184, 64, 80, 24, kShownTab,
+      element(element_id::kToPic, kRadioBox, "转换为PIC", kFormats, 184, 64, 80, 24, kShownTab,
               choice_box(kRadioBox, "转换为PIC", false), disable_options),
-      element(0x1601029C, kRadioBox, "转换为PCX", kFormats, 96, 64, 80, 24, kShownTab,
+      element(element_id::kToPcx, kRadioBox, "转换为PCX", kFormats, 96, 64, 80, 24, kShownTab,
               choice_box(kRadioBox, "转换为PCX", false), disable_options),
-      element(0x1601029D, kRadioBox, "转换为PBM", kFormats, 12, 64, 80, 24, kShownTab,
+      element(element_id::kToPbm, kRadioBox, "转换为PBM", kFormats, 12, 64, 80, 24, kShownTab,
               choice_box(kRadioBox, "转换为PBM", false), disable_options),
-      element(0x1601029E, kRadioBox, "转换为PGM", kFormats, 184, 40, 80, 24, kShownTab,
+      element(element_id::kToPgm, kRadioBox, "转换为PGM", kFormats, 184, 40, 80, 24, kShownTab,
               choice_box(kRadioBox, "转换为PGM", false), disable_options),
-      element(0x1601029F, kRadioBox, "转换为PPM", kFormats, 96, 40, 80, 24, kShownTab,
+      element(element_id::kToPpm, kRadioBox, "转换为PPM", kFormats, 96, 40, 80, 24, kShownTab,
               choice_box(kRadioBox, "转换为PPM", false), disable_options),
-      element(0x160102A0, kRadioBox, "转换为TIF", kFormats, 184, 16, 80, 24, kShownTab,
+      element(element_id::kToTif, kRadioBox, "转换为TIF", kFormats, 184, 16, 80, 24, kShownTab,
               choice_box(kRadioBox, "转换为TIF", false), disable_options),
-      element(0x160102A1, kRadioBox, "转换为BMP", kFormats, 96, 16, 80, 24, kShownTab,
+      element(element_id::kToBmp, kRadioBox, "转换为BMP", kFormats, 96, 16, 80, 24, kShownTab,
               choice_box(kRadioBox, "转换为BMP", false), disable_options),
-      element(0x160102A2, kRadioBox, "转换为PNG", kFormats, 12, 40, 80, 24, kShownTab,
+      element(element_id::kToPng, kRadioBox, "转换为PNG", kFormats, 12, 40, 80, 24, kShownTab,
               choice_box(kRadioBox, "转换为PNG", false), disable_options),
-      element(0x160102A3, kRadioBox, "转换为JPG", kFormats, 12, 16, 80, 24, kShownTab,
+      element(element_id::kToJpg, kRadioBox, "转换为JPG", kFormats, 12, 16, 80, 24, kShownTab,
               choice_box(kRadioBox, "转换为JPG", true), {{0, kEnableJpegOptions}}),
       element(kBatch, kGroupBox, "批量转换", kPanel, 316, 8, 296, 72, kShown, group("批量转换")),
-      element(0x160102A5, kCommonDlg, "通用对话框1", kBatch, 180, 40, 26, 26, 0,
+      element(element_id::kFileDialog, kCommonDlg, "通用对话框1", kBatch, 180, 40, 26, 26, 0,
               core_properties(kCommonDlg, props({{8, int32_t{0}}, {11, std::string("图片文件(*.*)")}}))),
       element(
-          0x160102A8, kEditBox, "目录", kBatch, 4, 16, 288, 20, kShownTab,
+          element_id::kFolderBox, kEditBox, "目录", kBatch, 4, 16, 288, 20, kShownTab,
           core_properties(
               kEditBox,
               props(
                   {{9, int32_t{5}}, {10, int32_t{0}}, {11, int32_t{0xFFFFFF}}, {18, int32_t{1}}, {19, int32_t{'*'}}}))),
-      element(0x16010289, kListBox, "文件列表", kPanel, 8, 8, 304, 330, kShownTab,
+      element(element_id::kFileList, kListBox, "文件列表", kPanel, 8, 8, 304, 330, kShownTab,
               core_properties(kListBox,
                               props({{8, int32_t{5}}, {12, int32_t{0}}, {13, int32_t{0xFFFFFF}}, {16, int32_t{-1}}}))),
       element(kPanel, kShapeBox, "外形框2", 0, 16, 32, 616, 344, kShown, shape(kButtonFace, 0xFF00FF, kButtonFace)),

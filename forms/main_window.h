@@ -6,10 +6,9 @@
 #include <cstdint>
 
 #include "forms/form_writer.h"
+#include "forms/main_window_ids.h"
 
 namespace quorvant::forms {
-
-inline constexpr uint32_t kMainWindowId = 0x52010001;
 
 // The program's handler table, in this order.
 enum MainWindowHandler : int32_t {
