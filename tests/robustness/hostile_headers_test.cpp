@@ -1,7 +1,6 @@
 // Headers that claim enormous pictures end quickly with a refusal, without
 // touching gigabytes of memory or disk.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include "engine/convert.h"
 #include "tests/support/test_support.h"
@@ -16,13 +15,6 @@ void put16le(std::vector<uint8_t>& b, size_t at, uint32_t v) {
 }
 void put32le(std::vector<uint8_t>& b, size_t at, uint32_t v) {
   put16le(b, at, v & 0xFFFF), put16le(b, at + 2, v >> 16);
-}
-
-// The process's peak resident memory in MB.
-long peak_megabytes() {
-  rusage usage{};
-  ::getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss / 1024;
 }
 
 struct HostileHeaders : ::testing::Test {

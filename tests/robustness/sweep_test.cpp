@@ -3,7 +3,6 @@
 // commands: each answers one of its result codes, leaves no temporary file,
 // and a file it says it wrote reads back whole.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cctype>
@@ -59,13 +58,6 @@ std::vector<std::vector<uint8_t>> variants_of(const std::vector<uint8_t>& whole,
     variants.push_back(std::move(damaged));
   }
   return variants;
-}
-
-// The process's peak resident memory in MB.
-long peak_megabytes() {
-  rusage usage{};
-  ::getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss / 1024;
 }
 
 class Sweeping : public ::testing::Test {

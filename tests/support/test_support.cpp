@@ -1,6 +1,7 @@
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -50,6 +51,12 @@ std::vector<std::string> ScratchFolder::files() const {
     if (!entry.is_directory()) names.push_back(entry.path().filename().string());
   }
   return names;
+}
+
+long peak_megabytes() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss / 1024;
 }
 
 std::vector<uint8_t> read_bytes(const std::string& path) {

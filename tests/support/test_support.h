@@ -42,6 +42,9 @@ class ScratchFolder {
 };
 
 std::vector<uint8_t> read_bytes(const std::string& path);
+
+// The process's peak resident memory so far, in MB.
+long peak_megabytes();
 void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool file_exists(const std::string& path);
 
