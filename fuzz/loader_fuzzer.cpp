@@ -1,7 +1,6 @@
 // Feeds arbitrary bytes, as a picture file, to the loader and every reader
-// behind it; whatever loads is read to its last byte and palette entry, so
-// that a buffer smaller than its picture shows. (Writing is left to the
-// conversion sweep: here it would only slow the search down.)
+// behind it. (Writing is left to the conversion sweep: here it would only
+// slow the search down.)
 #include <unistd.h>
 
 #include <cstdint>
@@ -9,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/loader.h"
+#include "fuzz/targets/fuzz_targets.h"
 
 namespace {
 
@@ -38,12 +37,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (file == nullptr) std::abort();
   if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
   std::fclose(file);
-  quorvant::engine::ImageBuffer picture;
-  if (quorvant::engine::load_picture(input, picture) == quorvant::engine::kLoaded) {
-    volatile uint32_t sum = 0;
-    for (size_t i = 0; i < picture.pixel_bytes(); i += 61) sum = sum + picture.pixels()[i];
-    if (picture.pixel_bytes() > 0) sum = sum + picture.pixels()[picture.pixel_bytes() - 1];
-    for (const auto& entry : picture.palette()) sum = sum + entry.red;
-  }
+  quorvant::fuzz::load_and_read_picture(input);
   return 0;
 }

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
+#include "fuzz/targets/fuzz_targets.h"
 #include "tests/support/test_support.h"
 #include "ui/form/form_template.h"
-#include "ui/pictures/picture_decoding.h"
 
 namespace quorvant::testing {
 namespace {
@@ -24,7 +24,7 @@ TEST(Replay, PictureDecodingFindings) {
   if (files.empty()) GTEST_SKIP() << "no findings of the picture decoding's fuzzer are kept";
   for (const std::string& file : files) {
     const std::vector<uint8_t> bytes = read_bytes(file);
-    const auto picture = ui::pictures::decode_picture(bytes);
+    const auto picture = fuzz::decode_and_read_picture(bytes);
     if (picture) {
       EXPECT_GT(picture->width() * picture->height(), 0) << file;
     }
@@ -37,6 +37,7 @@ TEST(Replay, FormTemplateFindings) {
   for (const std::string& file : files) {
     const std::vector<uint8_t> bytes = read_bytes(file);
     // Under the sanitizers, reading every field is the test.
+    fuzz::read_whole_form(bytes);
     const auto form = ui::form::load_form(bytes, 16);
     for (const auto& window : form ? form->windows : std::vector<ui::form::WindowTemplate>{}) {
       for (const auto& element : window.elements) {

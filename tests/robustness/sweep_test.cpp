@@ -13,6 +13,7 @@
 #include "engine/commands.h"
 #include "engine/loader.h"
 #include "engine/target_format.h"
+#include "fuzz/targets/fuzz_targets.h"
 #include "tests/robustness/written_files.h"
 #include "tests/support/test_support.h"
 
@@ -149,6 +150,7 @@ TEST_F(Sweeping, KeptFuzzingFindings) {
   if (findings.empty()) GTEST_SKIP() << "no findings of the loader's fuzzer are kept";
   for (const std::string& file : findings) {
     const long before = peak_megabytes();
+    fuzz::load_and_read_picture(file);
     convert_everywhere(read_bytes(file), fs::path(file).filename().string());
     if (HasFatalFailure()) return;
     // Some findings are files that made a library ask for gigabytes.
