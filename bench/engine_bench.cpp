@@ -37,7 +37,7 @@ struct Inputs {
     }
     ConvertOptions q90;
     q90.quality = 90;
-    if (convert_picture(TargetFormat::kJpg, bmp, jpg, q90) != kWritten) std::abort();
+    if (convert_picture(TargetFormat::kJpg, bmp, jpg, q90).code != kWritten) std::abort();
   }
   ~Inputs() { std::filesystem::remove_all(folder); }
 };
@@ -50,7 +50,7 @@ const Inputs& inputs() {
 void convert_benchmark(benchmark::State& state, const std::string& source, TargetFormat format) {
   const std::string destination = inputs().folder + "/out." + std::string(describe(format).extension);
   for (auto _ : state) {
-    if (convert_picture(format, source, destination) != kWritten) state.SkipWithError("conversion failed");
+    if (convert_picture(format, source, destination).code != kWritten) state.SkipWithError("conversion failed");
   }
   state.counters["MPixel/s"] =
       benchmark::Counter(static_cast<double>(kWidth) * kHeight / 1e6, benchmark::Counter::kIsIterationInvariantRate);

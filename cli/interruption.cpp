@@ -1,36 +1,70 @@
 #include "cli/interruption.h"
 
+#include <poll.h>
+#include <signal.h>
+#include <sys/eventfd.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
 #include <csignal>
+#include <cstdint>
+#include <cstdio>
 
 namespace quorvant::cli {
 
 namespace {
 
-// A signal handler can only leave a mark in a flag of this kind.
-volatile std::sig_atomic_t interruption_requested = 0;
-
-extern "C" void note_interruption(int) { interruption_requested = 1; }
-
-struct sigaction previous_interrupt;
-struct sigaction previous_terminate;
+sigset_t watched_signals() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGTERM);
+  sigaddset(&set, SIGHUP);
+  return set;
+}
 
 }  // namespace
 
-InterruptionWatch::InterruptionWatch() {
-  interruption_requested = 0;
-  struct sigaction action {};
-  action.sa_handler = note_interruption;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESETHAND;  // the second signal gets the usual handling
-  sigaction(SIGINT, &action, &previous_interrupt);
-  sigaction(SIGTERM, &action, &previous_terminate);
+InterruptionWatch::InterruptionWatch(std::function<void()> on_first, std::function<void()> on_second)
+    : on_first_(std::move(on_first)), on_second_(std::move(on_second)) {
+  const sigset_t set = watched_signals();
+  pthread_sigmask(SIG_BLOCK, &set, nullptr);
+  // Writing to a closed pipe fails with EPIPE instead of ending the program.
+  std::signal(SIGPIPE, SIG_IGN);
+  signals_.reset(::signalfd(-1, &set, SFD_CLOEXEC));
+  wake_.reset(::eventfd(0, EFD_CLOEXEC));
+  thread_ = std::jthread([this] { watch(); });
 }
 
 InterruptionWatch::~InterruptionWatch() {
-  sigaction(SIGINT, &previous_interrupt, nullptr);
-  sigaction(SIGTERM, &previous_terminate, nullptr);
+  const uint64_t one = 1;
+  if (wake_ && ::write(wake_.get(), &one, sizeof one) < 0) {
+    // The watch cannot be woken; the signals stay blocked until exit.
+  }
+  if (thread_.joinable()) thread_.join();
+  std::signal(SIGPIPE, SIG_DFL);
+  const sigset_t set = watched_signals();
+  pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
 }
 
-bool InterruptionWatch::requested() const { return interruption_requested != 0; }
+void InterruptionWatch::watch() {
+  if (!signals_ || !wake_) return;
+  int received = 0;
+  for (;;) {
+    pollfd waiting[2] = {{signals_.get(), POLLIN, 0}, {wake_.get(), POLLIN, 0}};
+    if (::poll(waiting, 2, -1) < 0) continue;
+    if ((waiting[1].revents & POLLIN) != 0) return;
+    signalfd_siginfo info{};
+    if (::read(signals_.get(), &info, sizeof info) != sizeof info) continue;
+    if (++received == 1) {
+      requested_ = true;
+      on_first_();
+    } else {
+      on_second_();
+      std::fflush(stdout);
+      ::_exit(kInterrupted);
+    }
+  }
+}
 
 }  // namespace quorvant::cli

@@ -1,22 +1,47 @@
-// Ctrl-C or SIGTERM during a batch: no new conversion starts and the running
-// ones finish, so neither a partial output nor a temporary file is left
-// behind. A second signal ends the program at once, as usual.
+// Ctrl-C, SIGTERM or SIGHUP during a batch, or an output whose reader went
+// away. The first signal asks the run to stop: no new conversion starts and
+// the running ones finish, so neither a partial output nor a scratch file is
+// left. A second signal stops the program at once, after removing what is
+// pending. A closed output (a pipe into `head`, say) stops the run like a
+// first signal: writing to it no longer kills the program.
 #pragma once
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include "engine/unique_fd.h"
 
 namespace quorvant::cli {
 
-// Watches for the signals while it lives; restores the usual handling after.
+// The exit status after an interruption, as shells report one.
+inline constexpr int kInterrupted = 130;
+
 class InterruptionWatch {
  public:
-  InterruptionWatch();
-  ~InterruptionWatch();
+  // Must be made before any other thread of the program: it blocks the
+  // signals, so that every thread made later leaves them to the watch's own
+  // thread. `on_first` runs there at the first signal, `on_second` at the
+  // second, just before the program ends with kInterrupted.
+  InterruptionWatch(std::function<void()> on_first, std::function<void()> on_second);
+  ~InterruptionWatch();  // restores the signals' usual handling
   InterruptionWatch(const InterruptionWatch&) = delete;
   InterruptionWatch& operator=(const InterruptionWatch&) = delete;
 
-  bool requested() const;
-};
+  bool requested() const { return requested_; }
+  // Stops the run as a first signal does, without calling on_first (the
+  // output closed).
+  void request() { requested_ = true; }
 
-// The exit status after an interruption, as shells report one.
-inline constexpr int kInterrupted = 130;
+ private:
+  void watch();
+
+  std::function<void()> on_first_;
+  std::function<void()> on_second_;
+  std::atomic<bool> requested_{false};
+  engine::UniqueFd signals_;  // a signalfd for the watched signals
+  engine::UniqueFd wake_;     // an eventfd that ends the watch
+  std::jthread thread_;       // last: starts after everything it uses exists
+};
 
 }  // namespace quorvant::cli

@@ -48,6 +48,11 @@ std::variant<CliOptions, int> parse_command_line(int argc, const char* const* ar
   app.add_flag("-r,--recursive", options.recursive, "also convert the pictures in sub-folders");
   app.add_option("-j,--jobs", options.jobs, "conversions run in parallel (default: one per core)")
       ->check(CLI::Range(1u, 1024u));
+  app.add_option("--memory", options.memory,
+                 "most memory the conversions running at once may use, as 800M or 4G "
+                 "(default: what the machine has available)")
+      ->transform(CLI::AsSizeValue(false))
+      ->check(CLI::PositiveNumber);
   app.add_option("--quality", options.convert.quality, "JPG: picture quality")
       ->check(CLI::Range(1, 100))
       ->capture_default_str();

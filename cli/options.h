@@ -1,6 +1,7 @@
 // What the user asked quorvant-convert to do.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <variant>
 #include <vector>
@@ -17,6 +18,7 @@ struct CliOptions {
   std::string output_folder = "converted";
   bool recursive = false;
   unsigned jobs = 1;
+  uint64_t memory = 0;  // bytes the conversions running at once may use; 0: what the machine has available
   bool overwrite = false;
   bool json = false;
   bool quiet = false;

@@ -8,6 +8,8 @@
 #include <set>
 #include <utility>
 
+#include "cli/text_escapes.h"
+
 namespace quorvant::cli {
 
 namespace fs = std::filesystem;
@@ -51,13 +53,13 @@ Plan make_plan(const std::vector<std::string>& sources, const std::string& outpu
     const auto destination_id = file_id(job.destination);
     if (destination_id && source_files.contains(*destination_id)) {
       job.skip_reason =
-          "skipped: " + job.destination +
+          "skipped: " + quote(job.destination) +
           (destination_id == file_id(source) ? " is the source itself" : " is another source of this run");
     } else if (!overwrite && taken != lane_of_destination.end()) {
-      job.skip_reason = "skipped: " + job.destination + " is already the output of " +
-                        plan.jobs[plan.lanes[taken->second].front()].source;
+      job.skip_reason = "skipped: " + quote(job.destination) + " is already the output of " +
+                        quote(plan.jobs[plan.lanes[taken->second].front()].source);
     } else if (!overwrite && exists(job.destination) && exists(source)) {
-      job.skip_reason = "skipped: " + job.destination + " exists";
+      job.skip_reason = "skipped: " + quote(job.destination) + " exists";
     }
 
     const size_t index = plan.jobs.size();

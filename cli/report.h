@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "cli/options.h"
 #include "cli/progress_bar.h"
+#include "cli/text_escapes.h"
 
 namespace quorvant::cli {
 
@@ -20,31 +22,38 @@ struct Outcome {
   bool written() const { return code == engine::kWritten; }
 };
 
-// The reason in words for an engine result code.
+// The reason in words for an engine result code, when nothing better is
+// known.
 std::string describe_result(int code, const std::string& destination);
 
-// `text` as a JSON string literal. Bytes that are not valid UTF-8 become
-// U+FFFD so that every line stays valid JSON.
-std::string json_string(std::string_view text);
 // {"source": ..., "destination": ..., "code": N, "message": ...}
 std::string json_line(const Outcome& outcome);
 
 // Collects outcomes from any thread. A failed file gets one line on stderr;
 // --json adds one line per file on stdout; on a terminal, unless -q or
-// --json, a progress bar runs while files are converted.
+// --json, a progress bar runs while files are converted. When standard
+// output or error turns out closed (a pipe whose reader went away),
+// `on_closed` runs once.
 class Reporter {
  public:
-  Reporter(const CliOptions& options, size_t total);
+  Reporter(const CliOptions& options, size_t total, std::function<void()> on_closed);
   ~Reporter();
 
   void report(const Outcome& outcome);
+  // A line on standard error that is about the run, not one file.
+  void say(const std::string& line);
   bool all_written() const { return failures_ == 0; }
 
  private:
+  void print_error_line(const std::string& line);
+  void note_closed_output();
+
   const bool json_;
+  std::function<void()> on_closed_;
   std::mutex mutex_;
   std::unique_ptr<ProgressBar> bar_;
   std::atomic<size_t> failures_{0};
+  bool closed_ = false;
 };
 
 }  // namespace quorvant::cli

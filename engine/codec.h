@@ -7,14 +7,18 @@
 // - close releases the file and the library state and resets the object;
 // - destruction closes;
 // - read and write close the object when they are done, whether they
-//   succeeded or not.
+//   succeeded or not;
+// - a failed open, read or write leaves its reason in failure(), which only
+//   the next open clears.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "engine/destination.h"
 #include "engine/image_buffer.h"
 
 namespace quorvant::engine {
@@ -32,16 +36,46 @@ inline void report_progress(const ProgressCallback& progress, ProgressPhase phas
   }
 }
 
-class ImageReader {
+// What readers and writers share: the reason of a failure, in words.
+class Codec {
  public:
-  virtual ~ImageReader() = default;
+  virtual ~Codec() = default;
+  virtual void close() = 0;
+  // Why the last open, read or write failed ("cannot write out.pcx: No
+  // space left on device"); empty when the codec gave no reason.
+  const std::string& failure() const { return failure_; }
+
+ protected:
+  // Keeps the first reason of a failure (the cause, not its consequences)
+  // and answers false, so that `return fail(...)` ends a failing step.
+  bool fail(std::string why) {
+    if (failure_.empty()) failure_ = std::move(why);
+    return false;
+  }
+  void forget_failure() { failure_.clear(); }
+
+ private:
+  std::string failure_;
+};
+
+// What a reader knows once it has accepted a file.
+struct PictureHeader {
+  int32_t width = 0;
+  int32_t height = 0;
+  uint32_t bits = 0;           // of the picture read() makes
+  uint64_t working_bytes = 0;  // memory read() needs besides the picture
+};
+
+class ImageReader : public Codec {
+ public:
   // Opens `path` and decides whether this reader accepts the file, reading
   // only as much of the header as that takes. On success the reader knows
   // the picture's size and depth and will decode into `target`.
   virtual bool open(const std::string& path, ImageBuffer& target, ProgressCallback progress) = 0;
+  // The picture an accepted file holds.
+  virtual PictureHeader header() const = 0;
   // Decodes the whole picture into the target (creating it), then closes.
   virtual bool read() = 0;
-  virtual void close() = 0;
 };
 
 enum class PnmKind : int32_t { kBilevel = 0, kGrey = 1, kColour = 2 };
@@ -49,8 +83,8 @@ enum class PnmKind : int32_t { kBilevel = 0, kGrey = 1, kColour = 2 };
 // What a writer is asked to produce. Each writer reads the fields that
 // concern its format.
 struct WriteSettings {
-  uint32_t bits = 24;         // BMP, PCX, PIC, SGI: 24; TIFF: 8 (grey) or 24; PNG: 24
-  int32_t palette_count = 0;  // PNG
+  uint32_t bits = 24;         // BMP, PCX, PIC, SGI: 24; TIFF: 8 (grey) or 24; PNG: 8, 24 or 32
+  int32_t palette_count = 0;  // PNG with 8 bits: 1..256
   int32_t quality = 75;       // JPEG, 1..100
   bool colour = true;         // JPEG: false writes a grey file
   bool optimise = false;      // JPEG: optimised Huffman tables
@@ -59,16 +93,55 @@ struct WriteSettings {
   bool raw = true;  // PNM: binary rather than plain text form
 };
 
-class ImageWriter {
- public:
-  virtual ~ImageWriter() = default;
-  // Checks the request and, for most formats, creates or truncates the
-  // destination. `source` must stay alive until write() returns.
-  virtual bool open(const std::string& path, const ImageBuffer& source, const WriteSettings& settings,
-                    ProgressCallback progress) = 0;
-  // Writes the whole file, then closes. A file that fails part-way stays.
-  virtual bool write() = 0;
-  virtual void close() = 0;
+// What a writer takes: the one form of picture it writes from, and the
+// largest picture its format can describe.
+struct WriterNeeds {
+  bool valid = true;          // false: the settings ask for something the format cannot write
+  uint32_t bits = 24;         // the form: 8 (grey or palette), 24 or 32 bits
+  int32_t palette_count = 0;  // 0 without palette (8 bits: grey levels)
+  int32_t largest_width = INT32_MAX;
+  int32_t largest_height = INT32_MAX;
+  const char* limited_by = "";  // why, for messages: "PCX stores sizes in 16 bits"
 };
+
+class ImageWriter : public Codec {
+ public:
+  // The form and limits of this format for `settings`: the one place each
+  // format declares them.
+  virtual WriterNeeds needs(const WriteSettings& settings) const = 0;
+
+  // Checks the request against needs(), refusing a picture the format
+  // cannot describe before anything is created; brings the picture into
+  // the writer's form (converting it into a buffer of the writer's own when
+  // it is not); creates the destination and starts the file. `source` must
+  // stay alive until write() returns.
+  bool open(const Destination& destination, const ImageBuffer& source, const WriteSettings& settings,
+            ProgressCallback progress);
+  // Writes the whole file, then closes. A file that fails part-way is
+  // discarded: no broken file is left under the destination's name.
+  bool write();
+  void close() override;
+
+ protected:
+  // Takes the created, empty file and starts the format in it for
+  // `picture`, which is in the form needs() gave.
+  virtual bool start(UniqueFd file, const ImageBuffer& picture, const WriteSettings& settings,
+                     ProgressCallback progress) = 0;
+  // Writes the whole file and closes it; false when any of it failed.
+  virtual bool write_format() = 0;
+  // Releases what the format holds; called by close().
+  virtual void close_format() = 0;
+  // What messages call the file being written.
+  const std::string& destination_name() const { return destination_->name(); }
+
+ private:
+  void abandon();
+
+  ImageBuffer converted_;
+  std::optional<Destination> destination_;  // set while open
+};
+
+// Why `picture` does not fit `needs`, in words; empty when it fits.
+std::string size_refusal(const WriterNeeds& needs, const ImageBuffer& picture);
 
 }  // namespace quorvant::engine

@@ -65,7 +65,7 @@ void conversion_command(ValueRecord* result, int32_t argument_count, ValueRecord
   ResultCode code = kBadArguments;
   if (source != nullptr && destination != nullptr) {
     try {
-      code = convert_picture(kFormat, source, destination, options_for(kFormat, args));
+      code = convert_picture(kFormat, source, destination, options_for(kFormat, args)).code;
     } catch (...) {
       // Nothing may unwind into the runtime; the only exception possible
       // here is running out of memory while copying the paths.

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <new>
+#include <string>
 
 #include "engine/bmp/bmp_writer.h"
 #include "engine/codec.h"
@@ -26,13 +27,12 @@ std::unique_ptr<ImageWriter> make_writer() {
   return std::make_unique<Writer>();
 }
 
-// How each target format is written: which options it checks, whether the
-// picture is brought to 24 bits before the writer sees it, which writer and
-// with which settings.
+// How each target format is written: which options it checks, which
+// writer, and with which settings. What each writer takes (the picture's
+// form, the largest size) it declares itself.
 struct Recipe {
   TargetFormat format;
   bool (*options_valid)(const ConvertOptions&);
-  bool needs_24_bits;
   WriterFactory make;
   WriteSettings (*settings)(const ConvertOptions&);
 };
@@ -54,7 +54,7 @@ constexpr Recipe kRecipes[] = {
      [](const ConvertOptions& o) {
        return o.quality >= 1 && o.quality <= 100 && o.smoothing >= 0 && o.smoothing <= 100;
      },
-     false, &make_writer<jpeg::JpegWriter>,
+     &make_writer<jpeg::JpegWriter>,
      [](const ConvertOptions& o) {
        WriteSettings s;
        s.quality = o.quality;
@@ -63,21 +63,21 @@ constexpr Recipe kRecipes[] = {
        s.smoothing = o.smoothing;
        return s;
      }},
-    {TargetFormat::kBmp, any_options, true, &make_writer<bmp::BmpWriter>, plain_24_bits},
+    {TargetFormat::kBmp, any_options, &make_writer<bmp::BmpWriter>, plain_24_bits},
     // PBM is always the plain form.
-    {TargetFormat::kPbm, any_options, false, &make_writer<pnm::PnmWriter>,
+    {TargetFormat::kPbm, any_options, &make_writer<pnm::PnmWriter>,
      [](const ConvertOptions&) { return pnm(PnmKind::kBilevel, false); }},
-    {TargetFormat::kPcx, any_options, true, &make_writer<pcx::PcxWriter>, plain_24_bits},
-    {TargetFormat::kPgm, any_options, false, &make_writer<pnm::PnmWriter>,
+    {TargetFormat::kPcx, any_options, &make_writer<pcx::PcxWriter>, plain_24_bits},
+    {TargetFormat::kPgm, any_options, &make_writer<pnm::PnmWriter>,
      [](const ConvertOptions& o) { return pnm(PnmKind::kGrey, o.raw); }},
-    {TargetFormat::kPic, any_options, false, &make_writer<pic::PicWriter>, plain_24_bits},
+    {TargetFormat::kPic, any_options, &make_writer<pic::PicWriter>, plain_24_bits},
     // PNG: 24 bits without palette is the only form offered.
-    {TargetFormat::kPng, [](const ConvertOptions& o) { return o.bits == 24; }, false, &make_writer<png::PngWriter>,
+    {TargetFormat::kPng, [](const ConvertOptions& o) { return o.bits == 24; }, &make_writer<png::PngWriter>,
      plain_24_bits},
-    {TargetFormat::kPpm, any_options, false, &make_writer<pnm::PnmWriter>,
+    {TargetFormat::kPpm, any_options, &make_writer<pnm::PnmWriter>,
      [](const ConvertOptions& o) { return pnm(PnmKind::kColour, o.raw); }},
-    {TargetFormat::kSgi, any_options, false, &make_writer<sgi::SgiWriter>, plain_24_bits},
-    {TargetFormat::kTif, any_options, false, &make_writer<tiff::TiffWriter>,
+    {TargetFormat::kSgi, any_options, &make_writer<sgi::SgiWriter>, plain_24_bits},
+    {TargetFormat::kTif, any_options, &make_writer<tiff::TiffWriter>,
      [](const ConvertOptions& o) {
        WriteSettings s;
        s.bits = o.grey ? 8 : 24;
@@ -92,37 +92,48 @@ constexpr bool recipes_in_format_order() {
 }
 static_assert(recipes_in_format_order(), "one recipe per target format, indexed by format");
 
-ResultCode write_picture(const Recipe& recipe, const ImageBuffer& loaded, const std::string& destination,
-                         const ConvertOptions& options) {
-  ImageBuffer converted;
-  const ImageBuffer* picture = recipe.needs_24_bits ? in_form(loaded, 24, 0, converted) : &loaded;
-  if (picture == nullptr) return kWriteFailed;
-  std::unique_ptr<ImageWriter> writer = recipe.make();
-  if (!writer->open(destination, *picture, recipe.settings(options), nullptr)) return kWriteFailed;
-  return writer->write() ? kWritten : kWriteFailed;
-}
+Conversion failed(ResultCode code, std::string reason) { return {code, std::move(reason)}; }
 
 }  // namespace
 
-ResultCode convert_picture(TargetFormat format, const std::string& source, const std::string& destination,
+Conversion convert_picture(TargetFormat format, const std::string& source, const Destination& destination,
                            const ConvertOptions& options) {
   const Recipe& recipe = kRecipes[static_cast<int>(format)];
-  if (!recipe.options_valid(options)) return kBadArguments;
+  if (!recipe.options_valid(options)) return failed(kBadArguments, "an option is out of range for this format");
 
-  // Running out of memory is reported like any other failure of the stage
-  // it happens in; no exception leaves the engine.
+  // Running out of memory fails the stage it happens in, like any other
+  // failure: the engine lets std::bad_alloc rise to here and no further.
   ImageBuffer loaded;
   try {
-    const ResultCode read = load_picture(source, loaded);
-    if (read != kLoaded) return read;
+    std::string why;
+    if (const ResultCode read = load_picture(source, loaded, &why); read != kLoaded) return failed(read, why);
   } catch (const std::bad_alloc&) {
-    return kUnreadable;
+    return failed(kUnreadable, "out of memory while reading the picture");
   }
   try {
-    return write_picture(recipe, loaded, destination, options);
+    const std::unique_ptr<ImageWriter> writer = recipe.make();
+    if (!writer->open(destination, loaded, recipe.settings(options), nullptr) || !writer->write()) {
+      const std::string& why = writer->failure();
+      return failed(kWriteFailed, why.empty() ? "cannot write " + destination.name() : why);
+    }
   } catch (const std::bad_alloc&) {
-    return kWriteFailed;
+    // The writer, gone with the exception, has discarded what it wrote.
+    return failed(kWriteFailed, "out of memory while writing " + destination.name());
   }
+  return {kWritten, {}};
+}
+
+std::optional<uint64_t> conversion_memory(TargetFormat format, const std::string& source,
+                                          const ConvertOptions& options) {
+  const std::optional<PictureHeader> header = read_picture_header(source);
+  if (!header) return std::nullopt;
+  const Recipe& recipe = kRecipes[static_cast<int>(format)];
+  const WriterNeeds needs = recipe.make()->needs(recipe.settings(options));
+  const auto pixels = static_cast<uint64_t>(header->width) * static_cast<uint64_t>(header->height);
+  uint64_t total = pixels * (header->bits / 8) + header->working_bytes;
+  // A picture not already in the writer's form is copied into it.
+  if (header->bits != needs.bits || needs.palette_count != 0 || header->bits == 8) total += pixels * (needs.bits / 8);
+  return total;
 }
 
 }  // namespace quorvant::engine

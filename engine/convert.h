@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "engine/destination.h"
 #include "engine/result_codes.h"
 #include "engine/target_format.h"
 
@@ -20,10 +22,27 @@ struct ConvertOptions {
   int32_t bits = 24;      // PNG: must be 24
 };
 
+struct Conversion {
+  ResultCode code = kBadArguments;
+  // Why the file was not written, in words ("cannot make scratch space in
+  // /tmp: No space left on device", "PCX stores sizes in 16 bits: 70000
+  // pixels wide is too wide (at most 65534)"); empty when it was.
+  std::string reason;
+};
+
 // Checks the options, loads `source` and writes it to `destination`.
 // Nothing is read or written when the options are out of range
-// (kBadArguments); a missing source is found before any file is created.
-ResultCode convert_picture(TargetFormat format, const std::string& source, const std::string& destination,
+// (kBadArguments); a missing source is found before any file is created,
+// and so is a picture too large for the target's format (kWriteFailed). A
+// file that fails part-way is not left behind.
+Conversion convert_picture(TargetFormat format, const std::string& source, const Destination& destination,
                            const ConvertOptions& options = {});
+
+// About how much memory converting `source` takes at its peak, in bytes:
+// the picture, the reader's working memory, and the copy of the picture
+// the target's form needs; nothing when no reader accepts the file. Read
+// from the file's header only.
+std::optional<uint64_t> conversion_memory(TargetFormat format, const std::string& source,
+                                          const ConvertOptions& options = {});
 
 }  // namespace quorvant::engine

@@ -1,4 +1,5 @@
-// A stdio file owned by one object: closed when the object goes.
+// A stdio file owned by one object: closed when the object goes. It
+// remembers why its first operation failed, in words, for the messages.
 #pragma once
 
 #include <cstdint>
@@ -6,6 +7,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+
+#include "engine/unique_fd.h"
 
 namespace quorvant::engine {
 
@@ -15,8 +18,8 @@ class File {
 
   // Opens an existing file for binary reading.
   static File open_read(const std::string& path);
-  // Creates or truncates a file for binary writing.
-  static File open_write(const std::string& path);
+  // Takes over a file open for writing; `name` is what messages call it.
+  static File adopt(UniqueFd fd, std::string name);
 
   explicit operator bool() const { return handle_ != nullptr; }
   FILE* get() const { return handle_.get(); }
@@ -29,15 +32,24 @@ class File {
   // Closes the file; false when buffered data could not be written.
   bool close();
 
+  // Why the first failed open, write or close failed ("cannot write
+  // out.png: No space left on device"); a read that finds the file short
+  // says so. Empty while nothing failed.
+  const std::string& failure() const { return failure_; }
+
  private:
   struct Closer {
     void operator()(FILE* f) const { std::fclose(f); }
   };
-  explicit File(FILE* f);
+  File(FILE* f, std::string name);
+  bool note(const char* doing);
+
   // The stdio buffer must outlive the handle, which flushes through it when
   // it closes: members are destroyed in reverse order.
   std::unique_ptr<char[]> buffer_;
   std::unique_ptr<FILE, Closer> handle_;
+  std::string name_;
+  std::string failure_;
 };
 
 }  // namespace quorvant::engine

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 #include "engine/colour.h"
 #include "engine/quantise.h"
@@ -65,6 +64,18 @@ uint64_t checked_pixel_bytes(int64_t width, int64_t height, uint32_t bits) {
   return stride * static_cast<uint64_t>(height);
 }
 
+std::string picture_size_refusal(int64_t width, int64_t height, uint32_t bits) {
+  if (width < 1 || height < 1) {
+    return "a picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels is empty";
+  }
+  if (!valid_depth(bits)) return std::to_string(bits) + " bits per pixel is not a depth pictures are held in";
+  if (checked_pixel_bytes(width, height, bits) == 0) {
+    return std::to_string(width) + " x " + std::to_string(height) + " pixels at " + std::to_string(bits) +
+           " bits need more than 4 GiB";
+  }
+  return {};
+}
+
 void ImageBuffer::clear() noexcept {
   storage_.release();
   palette_.clear();
@@ -75,18 +86,18 @@ void ImageBuffer::clear() noexcept {
   palette_count_ = 0;
 }
 
-bool ImageBuffer::create(int32_t width, int32_t height, uint32_t bits, int32_t palette_count) noexcept {
+bool ImageBuffer::create(int32_t width, int32_t height, uint32_t bits, int32_t palette_count) {
   clear();
-  if (bits == 8 && (palette_count < 0 || palette_count > kMaxPaletteCount)) return false;
-  const uint64_t bytes = checked_pixel_bytes(width, height, bits);
-  if (bytes == 0) return false;
-  const int32_t entries = bits == 8 ? palette_count : 0;
-  try {
-    palette_.resize(static_cast<size_t>(entries));
-  } catch (const std::bad_alloc&) {
-    return false;
+  failure_ = picture_size_refusal(width, height, bits);
+  if (failure_.empty() && bits == 8 && (palette_count < 0 || palette_count > kMaxPaletteCount)) {
+    failure_ = "a palette of " + std::to_string(palette_count) + " entries is not possible";
   }
+  if (!failure_.empty()) return false;
+  const uint64_t bytes = checked_pixel_bytes(width, height, bits);
+  const int32_t entries = bits == 8 ? palette_count : 0;
+  palette_.resize(static_cast<size_t>(entries));
   if (!storage_.create(static_cast<size_t>(bytes), kScratchPrefix)) {
+    failure_ = storage_.failure();
     clear();
     return false;
   }
@@ -97,7 +108,7 @@ bool ImageBuffer::create(int32_t width, int32_t height, uint32_t bits, int32_t p
   return true;
 }
 
-bool ImageBuffer::copy_from(const ImageBuffer& source) noexcept {
+bool ImageBuffer::copy_from(const ImageBuffer& source) {
   if (&source == this) return !empty();
   if (source.width() < 1 || source.height() < 1) return false;
   if (!create(source.width(), source.height(), source.bits(), source.palette_count())) return false;
@@ -114,9 +125,11 @@ void ImageBuffer::shrink_palette(int32_t count) {
   }
 }
 
-bool ImageBuffer::convert(ImageBuffer& destination, uint32_t bits, int32_t palette_count) const noexcept {
-  if (width_ < 1 || height_ < 1 || &destination == this) return false;
-  if (!valid_depth(bits) || (bits == 8 && (palette_count < 0 || palette_count > kMaxPaletteCount))) return false;
+bool ImageBuffer::convert(ImageBuffer& destination, uint32_t bits, int32_t palette_count) const {
+  if (width_ < 1 || height_ < 1 || &destination == this) {
+    destination.failure_ = "there is no picture to convert";
+    return false;
+  }
 
   const bool to_palette = bits == 8 && palette_count >= 1;
   // A picture already in the target form is copied as it is; for palette

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "engine/scratch_buffer.h"
@@ -42,23 +43,29 @@ class ImageBuffer {
   ImageBuffer(const ImageBuffer&) = delete;
   ImageBuffer& operator=(const ImageBuffer&) = delete;
 
-  // Releases the pixel storage (deleting its temporary file) and the palette.
+  // Releases the pixel storage (freeing its temporary file) and the palette.
   void clear() noexcept;
 
   // Clears, then makes a zero-filled picture. Fails, leaving the buffer empty,
   // for a width or height below 1, bits other than 8, 16, 24 or 32, a
   // palette count below 0 or above kMaxPaletteCount with 8 bits, more than
-  // kMaxPixelBytes of pixels, or no storage. The palette count counts only for 8 bits; its entries are
-  // undefined until the caller fills them.
-  bool create(int32_t width, int32_t height, uint32_t bits, int32_t palette_count) noexcept;
+  // kMaxPixelBytes of pixels, or no storage; failure() then says why. The
+  // palette count counts only for 8 bits; its entries are undefined until
+  // the caller fills them. Running out of heap memory throws std::bad_alloc,
+  // as everywhere in the engine (convert_picture answers it).
+  bool create(int32_t width, int32_t height, uint32_t bits, int32_t palette_count);
 
   // Makes this buffer an exact copy of `source` (pixels and palette).
-  bool copy_from(const ImageBuffer& source) noexcept;
+  bool copy_from(const ImageBuffer& source);
 
   // Fills `destination` with this picture at another depth. A palette count
   // of 0 with 8 bits means grey; above 0 it means palette colour with at most
   // that many entries, found by quantisation. The source is not changed.
-  bool convert(ImageBuffer& destination, uint32_t bits, int32_t palette_count) const noexcept;
+  // When it fails, destination.failure() says why.
+  bool convert(ImageBuffer& destination, uint32_t bits, int32_t palette_count) const;
+
+  // Why the last create (or a conversion into this buffer) failed.
+  const std::string& failure() const { return failure_; }
 
   int32_t width() const { return width_; }
   int32_t height() const { return height_; }
@@ -90,15 +97,22 @@ class ImageBuffer {
   int32_t palette_count_ = 0;
   ScratchBuffer storage_;
   std::vector<PaletteEntry> palette_;
+  std::string failure_;
 };
 
 // The picture as a writer needs it: `source` itself when it already has
 // `bits` and `palette_count`, else `converted`, filled from it by convert().
-// nullptr when that conversion fails.
+// nullptr when that conversion fails (converted.failure() says why).
 const ImageBuffer* in_form(const ImageBuffer& source, uint32_t bits, int32_t palette_count, ImageBuffer& converted);
 
 // Bytes per row and per picture for the given size and depth, or 0 when the
 // picture would need more than kMaxPixelBytes.
 uint64_t checked_pixel_bytes(int64_t width, int64_t height, uint32_t bits);
+
+// The check every reader makes of the size a header claims, before it sets
+// anything aside for it: empty when a picture of that size and depth can be
+// held, otherwise why not ("65536 x 65536 pixels at 24 bits need more than
+// 4 GiB").
+std::string picture_size_refusal(int64_t width, int64_t height, uint32_t bits);
 
 }  // namespace quorvant::engine

@@ -2,10 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
+#include <new>
 
 #include "engine/bmp/bmp_reader.h"
-#include "engine/codec.h"
+#include "engine/file.h"
 #include "engine/jpeg/jpeg_reader.h"
 #include "engine/pcx/pcx_reader.h"
 #include "engine/photocd/photocd_reader.h"
@@ -31,22 +34,69 @@ constexpr ReaderFactory kReaders[] = {
     &make_reader<png::PngReader>,   &make_reader<pcx::PcxReader>, &make_reader<photocd::PhotoCdReader>,
 };
 
+constexpr const char* kNotAPicture = "not a picture this program can read";
+
+// Whether `path` is a regular file this process can open; otherwise the
+// result code and why.
+ResultCode check_source(const std::string& path, std::string& why) {
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0) {
+    if (path.empty() || errno == ENOENT || errno == ENOTDIR) return kSourceMissing;
+    why = "cannot open " + path + ": " + std::strerror(errno);
+    return kUnreadable;
+  }
+  // Folders, devices and pipes are not pictures; opening a pipe could block.
+  if (!S_ISREG(info.st_mode)) {
+    why = kNotAPicture;
+    return kUnreadable;
+  }
+  // A file that cannot be opened at all (no permission, no descriptors
+  // left) is not the same as a file no reader understands.
+  if (File probe = File::open_read(path); !probe) {
+    why = probe.failure();
+    return kUnreadable;
+  }
+  return kLoaded;
+}
+
 }  // namespace
 
-ResultCode load_picture(const std::string& path, ImageBuffer& target) {
-  struct stat info {};
-  if (path.empty() || ::stat(path.c_str(), &info) != 0) return kSourceMissing;
-  // Folders, devices and pipes are not pictures; opening a pipe could block.
-  if (!S_ISREG(info.st_mode)) return kUnreadable;
-
-  for (ReaderFactory make : kReaders) {
-    std::unique_ptr<ImageReader> reader = make();
-    if (reader->open(path, target, nullptr)) {
-      // The first reader that accepts the file decides the outcome.
-      return reader->read() ? kLoaded : kUnreadable;
+ResultCode load_picture(const std::string& path, ImageBuffer& target, std::string* reason) {
+  std::string why;
+  ResultCode code = check_source(path, why);
+  if (code == kLoaded) {
+    why = kNotAPicture;
+    bool explained = false;
+    for (ReaderFactory make : kReaders) {
+      std::unique_ptr<ImageReader> reader = make();
+      if (reader->open(path, target, nullptr)) {
+        // The first reader that accepts the file decides the outcome.
+        code = reader->read() ? kLoaded : kUnreadable;
+        why = reader->failure().empty() ? "damaged picture data" : reader->failure();
+        break;
+      }
+      // A reader that knew the file for its own but refused it says why
+      // (a 16-bit PNG, a damaged JPEG header); the first such reason stands.
+      if (!explained && !reader->failure().empty()) {
+        why = reader->failure();
+        explained = true;
+      }
+      code = kUnreadable;
     }
   }
-  return kUnreadable;
+  if (reason != nullptr) *reason = code == kLoaded ? std::string() : why;
+  return code;
+}
+
+std::optional<PictureHeader> read_picture_header(const std::string& path) {
+  std::string why;
+  if (check_source(path, why) != kLoaded) return std::nullopt;
+  ImageBuffer unused;
+  for (ReaderFactory make : kReaders) {
+    std::unique_ptr<ImageReader> reader = make();
+    if (reader->open(path, unused, nullptr)) return reader->header();
+  }
+  return std::nullopt;
 }
 
 }  // namespace quorvant::engine

@@ -1,8 +1,10 @@
 // Loading any readable picture file into an image buffer.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "engine/codec.h"
 #include "engine/image_buffer.h"
 #include "engine/result_codes.h"
 
@@ -11,7 +13,12 @@ namespace quorvant::engine {
 // Offers the file to each reader in turn (the order is in loader.cpp); the
 // first that accepts it decodes it. Returns kLoaded (1) when the picture is
 // in `target`, kSourceMissing when no file has that path, kUnreadable when
-// no reader accepts the file or its reader fails.
-ResultCode load_picture(const std::string& path, ImageBuffer& target);
+// the file cannot be opened, no reader accepts it or its reader fails. For
+// anything but kLoaded, `reason` (when given) receives the cause in words.
+ResultCode load_picture(const std::string& path, ImageBuffer& target, std::string* reason = nullptr);
+
+// What the reader that would load the file finds in its header, without
+// decoding the picture: nothing when no reader accepts the file.
+std::optional<PictureHeader> read_picture_header(const std::string& path);
 
 }  // namespace quorvant::engine

@@ -1,7 +1,6 @@
 #include "engine/quantise.h"
 
 #include <algorithm>
-#include <new>
 #include <utility>
 #include <vector>
 
@@ -82,7 +81,7 @@ uint8_t nearest_entry(const Rgb& colour, std::span<const PaletteEntry> palette) 
 
 }  // namespace
 
-bool quantise(const ImageBuffer& source, ImageBuffer& destination, int32_t max_colours) try {
+bool quantise(const ImageBuffer& source, ImageBuffer& destination, int32_t max_colours) {
   if (max_colours < 1 || destination.bits() != 8 || destination.pixel_count() != source.pixel_count()) {
     return false;
   }
@@ -131,8 +130,6 @@ bool quantise(const ImageBuffer& source, ImageBuffer& destination, int32_t max_c
   uint8_t* out = destination.pixels();
   for_each_colour(source, [&](size_t i, Rgb c) { out[i] = index_of[colour_code(c.red, c.green, c.blue)]; });
   return true;
-} catch (const std::bad_alloc&) {
-  return false;
 }
 
 }  // namespace quorvant::engine

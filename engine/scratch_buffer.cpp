@@ -9,7 +9,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
+
+#include "engine/unique_fd.h"
 
 namespace quorvant::engine {
 
@@ -20,6 +23,7 @@ constexpr long kLastCounter = 2047483647;
 
 bool is_directory(const std::string& path) {
   struct stat info {};
+  errno = 0;
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -55,6 +59,7 @@ bool write_zeros(int fd, size_t size) {
     const ssize_t written = ::pwritev(fd, pieces, static_cast<int>(count), static_cast<off_t>(done));
     if (count > whole) pieces[whole].iov_len = kBlock;
     if (written < 0 && errno == EINTR) continue;
+    if (written == 0) errno = ENOSPC;
     if (written <= 0) return false;
     done += static_cast<size_t>(written);
   }
@@ -67,10 +72,11 @@ bool write_zeros(int fd, size_t size) {
 // blocks costs a little bookkeeping.
 bool allocate(int fd, size_t size) {
   const auto length = static_cast<off_t>(size);
-  int error = ::posix_fallocate(fd, 0, length);
+  const int error = ::posix_fallocate(fd, 0, length);
   if (error == EOPNOTSUPP || error == EINVAL) {
     return ::ftruncate(fd, length) == 0;
   }
+  errno = error;
   return error == 0;
 }
 
@@ -84,32 +90,43 @@ std::string temporary_folder() {
 }
 
 ScratchBuffer::ScratchBuffer(ScratchBuffer&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)),
-      data_(std::exchange(other.data_, nullptr)),
+    : data_(std::exchange(other.data_, nullptr)),
       size_(std::exchange(other.size_, 0)),
-      path_(std::move(other.path_)) {
-  other.path_.clear();
-}
+      name_(std::exchange(other.name_, {})),
+      failure_(std::exchange(other.failure_, {})) {}
 
 ScratchBuffer& ScratchBuffer::operator=(ScratchBuffer&& other) noexcept {
   if (this != &other) {
     release();
-    fd_ = std::exchange(other.fd_, -1);
     data_ = std::exchange(other.data_, nullptr);
     size_ = std::exchange(other.size_, 0);
-    path_ = std::move(other.path_);
-    other.path_.clear();
+    name_ = std::exchange(other.name_, {});
+    failure_ = std::exchange(other.failure_, {});
   }
   return *this;
 }
 
+bool ScratchBuffer::fail(const std::string& folder, const char* doing) {
+  const int error = errno;
+  failure_ = std::string(doing) + " " + folder + ": " + std::strerror(error);
+  return false;
+}
+
 bool ScratchBuffer::create(size_t size, std::string_view prefix) {
   release();
-  if (size == 0) return false;
+  failure_.clear();
+  if (size == 0) {
+    failure_ = "cannot make scratch space of 0 bytes";
+    return false;
+  }
 
   std::string folder = temporary_folder();
   if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  if (!is_directory(folder)) return false;
+  if (!is_directory(folder)) {
+    if (errno == 0) errno = ENOTDIR;
+    return fail(folder, "cannot make scratch space in");
+  }
+  const std::string shown_folder = folder;
   if (folder.back() != '/') folder.push_back('/');
 
   // Names are probed in counter order and created exclusively: a name that
@@ -117,40 +134,37 @@ bool ScratchBuffer::create(size_t size, std::string_view prefix) {
   // somebody else made (or a planted symbolic link) is never opened or
   // deleted.
   std::string candidate;
-  for (long counter = 0; counter <= kLastCounter; ++counter) {
+  UniqueFd fd;
+  for (long counter = 0; counter <= kLastCounter && !fd; ++counter) {
     candidate = folder;
     candidate.append(prefix);
     candidate += std::to_string(counter);
     candidate += ".tmp";
-    fd_ = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd_ >= 0) break;
-    if (errno != EEXIST) return false;
+    fd.reset(::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!fd && errno != EEXIST) return fail(shown_folder, "cannot make scratch space in");
   }
-  if (fd_ < 0) return false;
-  path_ = std::move(candidate);
+  if (!fd) {
+    errno = EEXIST;
+    return fail(shown_folder, "cannot make scratch space in");
+  }
+  // From here the file needs no name: the descriptor, then the mapping,
+  // keep it alive, and it disappears with the process however that ends.
+  ::unlink(candidate.c_str());
 
-  if (!reserve(fd_, size)) {
-    release();
-    return false;
-  }
-  void* view = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
-  if (view == MAP_FAILED) {
-    release();
-    return false;
-  }
+  if (!reserve(fd.get(), size)) return fail(shown_folder, "cannot make scratch space in");
+  void* view = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd.get(), 0);
+  if (view == MAP_FAILED) return fail(shown_folder, "cannot map scratch space in");
   data_ = static_cast<uint8_t*>(view);
   size_ = size;
+  name_ = std::move(candidate);
   return true;
 }
 
 void ScratchBuffer::release() noexcept {
   if (data_ != nullptr) ::munmap(data_, size_);
-  if (fd_ >= 0) ::close(fd_);
-  if (!path_.empty()) ::unlink(path_.c_str());
-  fd_ = -1;
   data_ = nullptr;
   size_ = 0;
-  path_.clear();
+  name_.clear();
 }
 
 bool ScratchBuffer::flush() noexcept {

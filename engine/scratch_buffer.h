@@ -1,6 +1,10 @@
 // A scratch buffer is a block of memory backed by a private temporary file
 // mapped into the process. Pixel memory lives here rather than on the heap so
 // that large pictures do not compete with the heap for address space.
+//
+// The file's name is removed as soon as the file is mapped: the mapping
+// keeps the file alive, and no picture-sized file outlives the process,
+// however it ends (a crash or kill -9 included).
 #pragma once
 
 #include <cstddef>
@@ -19,28 +23,37 @@ class ScratchBuffer {
   ScratchBuffer(ScratchBuffer&& other) noexcept;
   ScratchBuffer& operator=(ScratchBuffer&& other) noexcept;
 
-  // Creates a zero-filled block of `size` bytes in a new file named
-  // <temporary folder>/<prefix><counter>.tmp. Releases any block held before.
-  // Fails for size 0, a missing temporary folder, a full disk or when every
-  // counter value is taken.
+  // Creates a zero-filled block of `size` bytes in a new file created as
+  // <temporary folder>/<prefix><counter>.tmp, whose name is gone again once
+  // the block is mapped. Releases any block held before. Fails for size 0,
+  // a missing temporary folder, a full disk or when every counter value is
+  // taken; failure() then says why.
   bool create(size_t size, std::string_view prefix);
 
-  // Unmaps the block and deletes its file. The buffer is empty afterwards.
+  // Unmaps the block, which frees its file. The buffer is empty afterwards.
   void release() noexcept;
+
+  // Why the last create failed ("cannot make scratch space in /tmp: No
+  // space left on device"); empty after a successful create.
+  const std::string& failure() const { return failure_; }
 
   // Schedules the mapped bytes for writing back to the file.
   bool flush() noexcept;
 
   uint8_t* data() const { return data_; }
   size_t size() const { return size_; }
-  const std::string& path() const { return path_; }
   bool empty() const { return data_ == nullptr; }
+  // The name the file was created under (no longer in the folder); the
+  // process's memory map shows it.
+  const std::string& name() const { return name_; }
 
  private:
-  int fd_ = -1;
+  bool fail(const std::string& folder, const char* doing);
+
   uint8_t* data_ = nullptr;
   size_t size_ = 0;
-  std::string path_;
+  std::string name_;
+  std::string failure_;
 };
 
 // The folder where scratch files go: $TMPDIR when set and not empty, else /tmp.

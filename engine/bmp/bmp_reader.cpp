@@ -1,7 +1,5 @@
 #include "engine/bmp/bmp_reader.h"
 
-#include <new>
-
 #include "engine/bmp/bmp_layout.h"
 #include "engine/byte_order.h"
 
@@ -9,6 +7,7 @@ namespace quorvant::engine::bmp {
 
 bool BmpReader::open(const std::string& path, ImageBuffer& target, ProgressCallback progress) {
   close();
+  forget_failure();
   file_ = File::open_read(path);
   uint8_t header[kFileHeaderSize];
   if (!file_ || !file_.read_exact(header, sizeof header) || header[0] != 'B' ||
@@ -25,12 +24,7 @@ bool BmpReader::open(const std::string& path, ImageBuffer& target, ProgressCallb
     close();
     return false;
   }
-  try {
-    info_.resize(pixel_offset_ - kFileHeaderSize);
-  } catch (const std::bad_alloc&) {
-    close();
-    return false;
-  }
+  info_.resize(pixel_offset_ - kFileHeaderSize);
   if (!file_.read_exact(info_.data(), info_.size()) || !decode_header()) {
     close();
     return false;
@@ -79,10 +73,10 @@ bool BmpReader::decode_header() {
         return false;
     }
   }
-  if (depth != 24) return false;
+  if (depth != 24) return fail("only 24-bit bitmaps are read; this one has " + std::to_string(depth) + " bits a pixel");
 
-  // Both the stored rows and the picture in memory must fit the 32-bit limit.
-  return checked_pixel_bytes(width_, height_, 24) != 0 &&
+  // Both the picture in memory and the stored rows must fit the 32-bit limit.
+  return picture_size_refusal(width_, height_, 24).empty() &&
          row_size(static_cast<uint64_t>(width_)) * static_cast<uint64_t>(height_) <= kMaxPixelBytes;
 }
 
@@ -96,17 +90,15 @@ bool BmpReader::read() {
 bool BmpReader::read_rows() {
   const uint64_t stride = row_size(static_cast<uint64_t>(width_));
   // A file too short for its rows fails before the picture is made.
-  if (pixel_offset_ + stride * static_cast<uint64_t>(height_) > file_size_) return false;
-  if (!target_->create(width_, height_, 24, 0) || !file_.seek(pixel_offset_)) return false;
-
-  std::vector<uint8_t> stored;
-  try {
-    stored.resize(stride);
-  } catch (const std::bad_alloc&) {
-    return false;
+  if (pixel_offset_ + stride * static_cast<uint64_t>(height_) > file_size_) {
+    return fail("the bitmap ends before its last row");
   }
+  if (!target_->create(width_, height_, 24, 0)) return fail(target_->failure());
+  if (!file_.seek(pixel_offset_)) return fail(file_.failure());
+
+  std::vector<uint8_t> stored(stride);
   for (int32_t i = 0; i < height_; ++i) {
-    if (!file_.read_exact(stored.data(), stored.size())) return false;
+    if (!file_.read_exact(stored.data(), stored.size())) return fail(file_.failure());
     // Stored rows are bottom-up unless the header's height was negative.
     copy_swapping_red_and_blue(stored.data(), target_->row(bottom_up_ ? height_ - 1 - i : i), width_);
     report_progress(progress_, kPhaseReading, i, height_);

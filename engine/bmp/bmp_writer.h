@@ -1,27 +1,19 @@
 // Writes a 24-bit picture as an uncompressed bottom-up Windows bitmap.
 #pragma once
 
-#include "engine/codec.h"
-#include "engine/file.h"
+#include "engine/file_writer.h"
 
 namespace quorvant::engine::bmp {
 
-class BmpWriter final : public ImageWriter {
+class BmpWriter final : public FileWriter {
  public:
   ~BmpWriter() override { close(); }
-  // Creates the destination, then requires a picture of at least 1 x 1 and
-  // settings.bits = 24 (a file already created stays behind, empty).
-  bool open(const std::string& path, const ImageBuffer& source, const WriteSettings& settings,
-            ProgressCallback progress) override;
-  bool write() override;
-  void close() override;
+  // 24 bits (settings.bits must say so); pictures whose stored rows would
+  // overflow the 32-bit file size field are refused.
+  WriterNeeds needs(const WriteSettings& settings) const override;
 
  private:
-  bool write_file();
-
-  File file_;
-  const ImageBuffer* source_ = nullptr;
-  ProgressCallback progress_;
+  bool write_body(File& file, const ImageBuffer& picture) override;
 };
 
 }  // namespace quorvant::engine::bmp

@@ -2,19 +2,29 @@
 
 #include <jerror.h>
 
+#include <cstring>
+
 namespace quorvant::engine::jpeg {
 
 namespace {
 
-// libjpeg's message codes, from its jerror.h (included for the enum only).
+// Which of libjpeg's warnings (its jerror.h) mean that picture data is
+// damaged or missing. The others are kept silent: an unknown Adobe colour
+// transform or JFIF revision, stray bytes between segments, a bad ICC
+// profile, or scan parameters that baseline files often store as zeros
+// ("Invalid SOS parameters for sequential JPEG") leave every pixel as the
+// file means it. A file that ends without its end marker ("Premature end of
+// JPEG file") is damaged only when rows were still missing, and the
+// decoders say so themselves: the Huffman decoder with a premature end of
+// its data segment, the arithmetic decoder not at all (the reader checks
+// that case itself).
 bool means_damaged_data(int code) {
   switch (code) {
-    case JWRN_JPEG_EOF:        // premature end of the file
-    case JWRN_HIT_MARKER:      // scan data ended at an unexpected marker
-    case JWRN_MUST_RESYNC:     // lost its place in the scan data
-    case JWRN_HUFF_BAD_CODE:   // invalid Huffman code
-    case JWRN_NOT_SEQUENTIAL:  // scans out of order
-    case JWRN_ARITH_BAD_CODE:  // invalid arithmetic code
+    case JWRN_HIT_MARKER:         // the scan data ended before the picture did
+    case JWRN_MUST_RESYNC:        // a restart marker is missing: data was lost
+    case JWRN_HUFF_BAD_CODE:      // invalid Huffman code
+    case JWRN_ARITH_BAD_CODE:     // invalid arithmetic code
+    case JWRN_BOGUS_PROGRESSION:  // progressive scans that contradict each other
       return true;
     default:
       return false;
@@ -22,16 +32,15 @@ bool means_damaged_data(int code) {
 }
 
 [[noreturn]] void jump_to_recovery(j_common_ptr cinfo) {
-  // The message is formatted as the library expects but not shown anywhere.
-  char message[JMSG_LENGTH_MAX];
-  (*cinfo->err->format_message)(cinfo, message);
   auto* errors = reinterpret_cast<JpegErrors*>(cinfo->err);
+  (*cinfo->err->format_message)(cinfo, errors->message);
   std::longjmp(errors->recovery, 1);
 }
 
 void emit_message(j_common_ptr cinfo, int level) {
   if (level >= 0) return;  // trace messages
   cinfo->err->num_warnings++;
+  if (cinfo->err->msg_code == JWRN_JPEG_EOF) reinterpret_cast<JpegErrors*>(cinfo->err)->ended_early = true;
   if (means_damaged_data(cinfo->err->msg_code)) jump_to_recovery(cinfo);
 }
 
@@ -40,11 +49,20 @@ void output_message(j_common_ptr) {}
 }  // namespace
 
 jpeg_error_mgr* install_errors(JpegErrors& errors) {
+  errors.message[0] = '\0';
+  errors.ended_early = false;
   jpeg_error_mgr* manager = jpeg_std_error(&errors.manager);
   manager->error_exit = jump_to_recovery;
   manager->emit_message = emit_message;
   manager->output_message = output_message;
   return manager;
+}
+
+void fail_operation(j_common_ptr cinfo, const char* message) {
+  auto* errors = reinterpret_cast<JpegErrors*>(cinfo->err);
+  std::strncpy(errors->message, message, sizeof errors->message - 1);
+  errors->message[sizeof errors->message - 1] = '\0';
+  std::longjmp(errors->recovery, 1);
 }
 
 }  // namespace quorvant::engine::jpeg

@@ -4,7 +4,8 @@
 // return. Ours jumps back to the recovery point that the running codec
 // operation set with setjmp. The rules that make this safe:
 // - only the function that calls setjmp, libjpeg's own C frames and
-//   error_exit may lie between setjmp and the jump, and
+//   error_exit (or another hook of ours that jumps the same way) may lie
+//   between setjmp and the jump, and
 // - that function keeps no object with a destructor alive across a library
 //   call, and keeps its state in members rather than in locals (a jump
 //   leaves non-volatile locals undefined).
@@ -21,12 +22,17 @@ namespace quorvant::engine::jpeg {
 struct JpegErrors {
   jpeg_error_mgr manager;  // first, so libjpeg's pointer to it is ours too
   std::jmp_buf recovery;
+  char message[JMSG_LENGTH_MAX];  // the message of the error that jumped
+  bool ended_early = false;       // the file ended without its end marker
 };
 
 // Prepares `errors` and returns the pointer to hand to cinfo.err. Warnings
-// are silent, except those that mean picture data is missing or damaged
-// (a file cut short, corrupt entropy-coded data): those are fatal, so that
-// a damaged file is reported as unreadable rather than half converted.
+// are silent, except those that mean picture data is damaged or missing
+// (see jpeg_errors.cpp): those are fatal, so that a damaged file is
+// reported as unreadable rather than half converted.
 jpeg_error_mgr* install_errors(JpegErrors& errors);
+
+// Ends the running operation like a library error, with `message`.
+[[noreturn]] void fail_operation(j_common_ptr cinfo, const char* message);
 
 }  // namespace quorvant::engine::jpeg

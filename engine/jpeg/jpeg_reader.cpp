@@ -11,54 +11,88 @@ namespace {
 // ends in a library error instead of exhausting the machine.
 constexpr long kMaxLibraryMemory = 1L << 30;
 
-// The most pixels one byte of a file can describe. Huffman coding spends at
-// least a bit on every 8 x 8 block (its DC difference), so no Huffman-coded
-// file exceeds 512 pixels a byte. Arithmetic coding can spend far less on a
-// flat picture; a thousandth of a bit a block is beyond what its adaptive
-// coder reaches in practice. A header claiming more is declined before the
-// picture's buffer is made.
+// The most pixels one byte of a Huffman-coded file can describe: Huffman
+// coding spends at least a bit on every 8 x 8 block (its DC difference). A
+// header claiming more is declined before the picture's buffer is made.
+// Arithmetic coding has no such floor (a flat picture of 8192 x 8192 fits
+// in 125 bytes); its files are checked as they are decoded instead.
 constexpr uint64_t kMostPixelsPerByteHuffman = 512;
-constexpr uint64_t kMostPixelsPerByteArithmetic = 65536;
+
+// Encoders write a few scans, progressive ones up to a few dozen; a file of
+// more is built to make the decoder work (one of 373 KB repeating a scan
+// 10,000 times kept libjpeg busy for 18 s).
+constexpr int kMostScans = 256;
+
+constexpr int kEndOfImage = 0xD9;
+bool is_restart_marker(int marker) { return marker >= 0xD0 && marker <= 0xD7; }
+
+// libjpeg calls this before it reads each row of each scan.
+void watch_scans(j_common_ptr cinfo) {
+  if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMostScans) {
+    fail_operation(cinfo, "damaged JPEG data: more scans than any encoder writes");
+  }
+}
+
 }  // namespace
 
 bool JpegReader::open(const std::string& path, ImageBuffer& target, ProgressCallback progress) {
   close();
+  forget_failure();
   file_ = File::open_read(path);
   uint8_t signature[2];
-  if (!file_ || !file_.read_exact(signature, 2) || signature[0] != 0xFF || signature[1] != 0xD8 || !file_.seek(0) ||
-      !start_decompress()) {
+  if (!file_ || !file_.read_exact(signature, 2) || signature[0] != 0xFF || signature[1] != 0xD8 || !file_.seek(0)) {
+    close();
+    return false;
+  }
+  if (!read_header()) {
     close();
     return false;
   }
   width_ = static_cast<int32_t>(decompress_.output_width);
   height_ = static_cast<int32_t>(decompress_.output_height);
   colour_ = decompress_.output_components == 3;
+  if (jpeg_has_multiple_scans(&decompress_)) {
+    for (int c = 0; c < decompress_.num_components; ++c) {
+      const jpeg_component_info& component = decompress_.comp_info[c];
+      coefficient_bytes_ += uint64_t{component.width_in_blocks} * component.height_in_blocks * sizeof(JBLOCK);
+    }
+  }
   target_ = &target;
   progress_ = std::move(progress);
   return true;
 }
 
-bool JpegReader::start_decompress() {
+PictureHeader JpegReader::header() const { return {width_, height_, colour_ ? 24u : 8u, coefficient_bytes_}; }
+
+bool JpegReader::read_header() {
   decompress_.err = install_errors(errors_);
-  if (setjmp(errors_.recovery) != 0) return false;
+  if (setjmp(errors_.recovery) != 0) return fail(std::string("damaged JPEG data: ") + errors_.message);
   created_ = true;  // a zeroed object is safe to destroy even if creation fails
   jpeg_create_decompress(&decompress_);
   decompress_.mem->max_memory_to_use = kMaxLibraryMemory;
+  scan_watch_.progress_monitor = watch_scans;
+  decompress_.progress = &scan_watch_;
   jpeg_stdio_src(&decompress_, file_.get());
   jpeg_read_header(&decompress_, TRUE);
   // A picture beyond the 32-bit limit is declined before any decoding.
   const uint32_t bits = decompress_.num_components == 1 ? 8 : 24;
-  if (checked_pixel_bytes(decompress_.image_width, decompress_.image_height, bits) == 0) return false;
+  if (std::string why = picture_size_refusal(decompress_.image_width, decompress_.image_height, bits); !why.empty()) {
+    return fail(std::move(why));
+  }
   const std::optional<uint64_t> file_size = file_.size();
-  const uint64_t most_per_byte = decompress_.arith_code ? kMostPixelsPerByteArithmetic : kMostPixelsPerByteHuffman;
-  if (!file_size || uint64_t{decompress_.image_width} * decompress_.image_height > *file_size * most_per_byte) {
-    return false;
+  if (!file_size || (!decompress_.arith_code && uint64_t{decompress_.image_width} * decompress_.image_height >
+                                                    *file_size * kMostPixelsPerByteHuffman)) {
+    return fail("damaged JPEG data: the file is far too short for the picture its header claims");
   }
   // Default output parameters: YCbCr and RGB files come out as RGB, grey
-  // files as grey, CMYK files with four components.
-  jpeg_start_decompress(&decompress_);
+  // files as grey, CMYK files with four components. Decompression starts in
+  // read(): for a file of several scans, starting reads all of it.
+  jpeg_calc_output_dimensions(&decompress_);
   const int components = decompress_.output_components;
-  return decompress_.output_width > 0 && decompress_.output_height > 0 && (components == 1 || components == 3);
+  if (components != 1 && components != 3) {
+    return fail("JPEG files of " + std::to_string(components) + " colour components (CMYK) are not read");
+  }
+  return decompress_.output_width > 0 && decompress_.output_height > 0;
 }
 
 bool JpegReader::read() {
@@ -69,7 +103,9 @@ bool JpegReader::read() {
 }
 
 bool JpegReader::decode_rows() {
-  if (setjmp(errors_.recovery) != 0) return false;
+  if (setjmp(errors_.recovery) != 0) return fail(std::string("damaged JPEG data: ") + errors_.message);
+  jpeg_start_decompress(&decompress_);
+  check_scans_complete();
   // The first row is decoded before the picture's buffer is made, so that a
   // header claiming an enormous picture over a few bytes of broken data
   // fails before gigabytes are set aside for it.
@@ -77,32 +113,96 @@ bool JpegReader::decode_rows() {
   first_row_.resize(stride);
   JSAMPROW first = first_row_.data();
   jpeg_read_scanlines(&decompress_, &first, 1);
-  if (!target_->create(width_, height_, colour_ ? 24 : 8, 0)) return false;
+  check_data_ending(0);
+  if (!target_->create(width_, height_, colour_ ? 24 : 8, 0)) return fail(target_->failure());
   std::memcpy(target_->row(0), first_row_.data(), stride);
   first_row_ = {};
   report_progress(progress_, kPhaseReading, 1, height_);
   // The other rows go straight into the picture: libjpeg's RGB order and its
   // one byte per grey pixel are the buffer's own layouts.
   while (decompress_.output_scanline < decompress_.output_height) {
-    JSAMPROW row = target_->row(static_cast<int32_t>(decompress_.output_scanline));
+    const auto y = static_cast<int32_t>(decompress_.output_scanline);
+    JSAMPROW row = target_->row(y);
     jpeg_read_scanlines(&decompress_, &row, 1);
+    check_data_ending(y);
     report_progress(progress_, kPhaseReading, static_cast<int32_t>(decompress_.output_scanline), height_);
   }
-  // Reading on to the end marker makes a file cut short anywhere fail.
+  // Reading on to the end marker makes a damaged ending fail too.
   jpeg_finish_decompress(&decompress_);
   return true;
+}
+
+// A Huffman-coded scan that runs out of data says so (a premature end of its
+// data segment, made fatal). An arithmetic-coded scan does not: meeting a
+// marker inside its data is legal, because encoders leave out the zero bytes
+// at the end of the data, and the decoder goes on as if it were fed zeros.
+// A flat stretch of picture codes to nothing but zeros, so a valid file may
+// meet its end marker long before its last row (a flat 4096 x 4096 picture
+// in 125 bytes meets it in the first row), and every row after that is one
+// flat colour. A file cut short meets the marker too, but the rows it makes
+// of the missing data are seldom flat. So: a marker other than a restart
+// marker or the end of the image is damage at once; so is the end of the
+// file itself (no end marker) before the last block row; and after an end
+// marker has been met, every row from two block rows later on (the rows
+// between may still blend with the data before it) must be one colour. A
+// file cut short and given an end marker whose missing part the decoder
+// happens to make flat cannot be told from a picture with a flat bottom.
+void JpegReader::check_data_ending(int32_t row) {
+  if (!decompress_.arith_code || jpeg_has_multiple_scans(&decompress_)) return;
+  if (flat_from_row_ < 0) {
+    const int marker = decompress_.unread_marker;
+    if (marker == 0 || is_restart_marker(marker)) return;
+    if (marker != kEndOfImage) fail_operation(common(), "a marker inside the picture data");
+    // The block row the decoder was in when it met the marker has just been
+    // completed.
+    const int block_row_height = decompress_.max_v_samp_factor * decompress_.min_DCT_scaled_size;
+    flat_from_row_ = static_cast<int32_t>((decompress_.input_iMCU_row + 1) * block_row_height);
+    // The file itself ended (no end marker, only the one libjpeg puts in its
+    // place) before the last block row: cut short.
+    if (errors_.ended_early && decompress_.input_iMCU_row < decompress_.total_iMCU_rows) {
+      fail_operation(common(), "the file ends before the picture does");
+    }
+  }
+  // Row 0 is never past a block row, so the picture's buffer exists here.
+  if (row < flat_from_row_) return;
+  const size_t pixel = colour_ ? 3 : 1;
+  const uint8_t* flat = target_->row(flat_from_row_);
+  const uint8_t* line = target_->row(row);
+  for (size_t x = 0; x < target_->stride(); x += pixel) {
+    if (std::memcmp(line + x, flat, pixel) != 0) {
+      fail_operation(common(), "the picture data ends before the picture does");
+    }
+  }
+}
+
+// A file that ends without its end marker is damaged only when picture data
+// is missing. In one scan, missing rows show as the decoder runs out of
+// data (see check_data_ending). A file of several scans is read whole when
+// decompression starts; it ended early when its progression is incomplete
+// (a coefficient whose last bits never came), or, for sequential scans of
+// one component each, always (a component may be missing entirely).
+void JpegReader::check_scans_complete() {
+  if (!errors_.ended_early || !jpeg_has_multiple_scans(&decompress_)) return;
+  bool complete = decompress_.progressive_mode && decompress_.coef_bits != nullptr;
+  for (int c = 0; complete && c < decompress_.num_components; ++c) {
+    for (int k = 0; complete && k < DCTSIZE2; ++k) complete = decompress_.coef_bits[c][k] == 0;
+  }
+  if (!complete) fail_operation(common(), "the file ends before its last scan");
 }
 
 void JpegReader::close() {
   if (created_) jpeg_destroy_decompress(&decompress_);
   created_ = false;
   decompress_ = {};
+  scan_watch_ = {};
   file_.close();
   width_ = 0;
   height_ = 0;
   colour_ = true;
+  coefficient_bytes_ = 0;
   target_ = nullptr;
   first_row_ = {};
+  flat_from_row_ = -1;
   progress_ = nullptr;
 }
 

@@ -10,24 +10,22 @@ namespace quorvant::engine::jpeg {
 class JpegWriter final : public ImageWriter {
  public:
   ~JpegWriter() override { close(); }
-  // Only checks the request (a picture of at least 1 x 1); the file is
-  // created by write().
-  bool open(const std::string& path, const ImageBuffer& source, const WriteSettings& settings,
-            ProgressCallback progress) override;
-  // Brings the picture into 24-bit colour or 8-bit grey when it is not
-  // already, creates the file and compresses it.
-  bool write() override;
-  void close() override;
+  // Colour takes 24 bits, grey 8-bit grey levels; libjpeg describes at most
+  // 65500 pixels a side.
+  WriterNeeds needs(const WriteSettings& settings) const override;
 
  private:
+  bool start(UniqueFd file, const ImageBuffer& picture, const WriteSettings& settings,
+             ProgressCallback progress) override;
+  bool write_format() override;
+  void close_format() override;
   // Sets the recovery point; see jpeg_errors.h for its rules.
-  bool compress(const ImageBuffer& picture);
+  bool compress();
 
-  std::string path_;
-  const ImageBuffer* source_ = nullptr;
+  File file_;
+  const ImageBuffer* picture_ = nullptr;
   WriteSettings settings_;
   ProgressCallback progress_;
-  File file_;
   JpegErrors errors_{};
   jpeg_compress_struct compress_{};
   bool created_ = false;

@@ -1,6 +1,5 @@
 #include "engine/pcx/pcx_reader.h"
 
-#include <new>
 #include <vector>
 
 #include "engine/byte_order.h"
@@ -19,6 +18,7 @@ constexpr uint64_t kMostBytesPerCompressedByte = 32;
 
 bool PcxReader::open(const std::string& path, ImageBuffer& target, ProgressCallback progress) {
   close();
+  forget_failure();
   file_ = File::open_read(path);
   if (!file_ || !file_.read_exact(header_.data(), header_.size()) || header_[kManufacturerAt] != kManufacturer) {
     close();
@@ -38,11 +38,14 @@ bool PcxReader::open(const std::string& path, ImageBuffer& target, ProgressCallb
   // from, and every plane must hold a whole row.
   const bool accepted = x_max != x_min && y_max != y_min && width_ > 0 && height_ > 0 && (bits_ == 8 || bits_ == 24) &&
                         (bits_ == 8 || planes_ >= 3) && bytes_per_line_ >= static_cast<uint32_t>(width_) &&
-                        checked_pixel_bytes(width_, height_, bits_) != 0;
+                        picture_size_refusal(width_, height_, bits_).empty();
   if (!accepted) {
     close();
     return false;
   }
+  const uint64_t trailer = bits_ == 8 ? kPaletteSize : 0;
+  const uint64_t file_size = file_.size().value_or(0);
+  compressed_size_ = file_size > kHeaderSize + trailer ? file_size - kHeaderSize - trailer : 0;
   target_ = &target;
   progress_ = std::move(progress);
   return true;
@@ -56,44 +59,40 @@ bool PcxReader::read() {
 }
 
 bool PcxReader::decode() {
-  const std::optional<uint64_t> file_size = file_.size();
-  if (!file_size) return false;
   const bool indexed = bits_ == 8;
   // The compressed data runs from the header to the end of the file, or to
   // the 768-byte palette of 256-colour files (the byte before the palette,
   // its marker, stays inside and is never decoded).
-  const uint64_t trailer = indexed ? kPaletteSize : 0;
-  if (*file_size <= kHeaderSize + trailer) return false;
-  const uint64_t compressed_size = *file_size - kHeaderSize - trailer;
+  const uint64_t compressed_size = compressed_size_;
+  if (compressed_size == 0) return fail("the PCX file holds no picture data");
   const uint64_t line_size = uint64_t{planes_} * bytes_per_line_;
-  if (line_size * static_cast<uint64_t>(height_) > compressed_size * kMostBytesPerCompressedByte) return false;
+  if (line_size * static_cast<uint64_t>(height_) > compressed_size * kMostBytesPerCompressedByte) {
+    return fail("the PCX file is too short for its picture");
+  }
 
-  if (!target_->create(width_, height_, indexed ? 8 : 24, indexed ? 256 : 0)) return false;
+  if (!target_->create(width_, height_, indexed ? 8 : 24, indexed ? 256 : 0)) return fail(target_->failure());
   if (indexed) {
     uint8_t palette[kPaletteSize];
-    if (!file_.seek(*file_size - kPaletteSize) || !file_.read_exact(palette, sizeof palette)) return false;
+    if (!file_.seek(kHeaderSize + compressed_size) || !file_.read_exact(palette, sizeof palette)) {
+      return fail(file_.failure());
+    }
     for (size_t i = 0; i < 256; ++i) {
       target_->palette()[i] = {palette[3 * i], palette[3 * i + 1], palette[3 * i + 2], 0, 0};
     }
   }
 
   ScratchBuffer compressed;
-  if (!compressed.create(compressed_size, "CSWCLASS") || !file_.seek(kHeaderSize) ||
-      !file_.read_exact(compressed.data(), compressed.size())) {
-    return false;
+  if (!compressed.create(compressed_size, "CSWCLASS")) return fail(compressed.failure());
+  if (!file_.seek(kHeaderSize) || !file_.read_exact(compressed.data(), compressed.size())) {
+    return fail(file_.failure());
   }
   compressed.flush();
 
-  std::vector<uint8_t> line;
-  try {
-    line.resize(line_size);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  std::vector<uint8_t> line(line_size);
   const std::span<const uint8_t> data(compressed.data(), compressed.size());
   size_t position = 0;
   for (int32_t y = 0; y < height_; ++y) {
-    if (!decode_line(data, position, line)) return false;
+    if (!decode_line(data, position, line)) return fail("the PCX picture data ends before its last row");
     uint8_t* out = target_->row(y);
     if (indexed) {
       std::copy_n(line.begin(), width_, out);
@@ -121,6 +120,7 @@ void PcxReader::close() {
   height_ = 0;
   planes_ = 0;
   bytes_per_line_ = 0;
+  compressed_size_ = 0;
   target_ = nullptr;
   progress_ = nullptr;
 }

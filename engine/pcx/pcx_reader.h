@@ -18,6 +18,8 @@ class PcxReader final : public ImageReader {
   // 2 x 2, and 8 or 24 bits per pixel over all planes, with planes long
   // enough for the pixels.
   bool open(const std::string& path, ImageBuffer& target, ProgressCallback progress) override;
+  // The compressed data is read whole into memory before it is decoded.
+  PictureHeader header() const override { return {width_, height_, bits_, compressed_size_}; }
   bool read() override;
   void close() override;
 
@@ -31,6 +33,7 @@ class PcxReader final : public ImageReader {
   int32_t height_ = 0;
   uint32_t planes_ = 0;
   uint32_t bytes_per_line_ = 0;
+  uint64_t compressed_size_ = 0;
   ImageBuffer* target_ = nullptr;
   ProgressCallback progress_;
 };

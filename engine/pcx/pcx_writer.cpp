@@ -1,7 +1,5 @@
 #include "engine/pcx/pcx_writer.h"
 
-#include <cstdio>
-#include <new>
 #include <vector>
 
 #include "engine/byte_order.h"
@@ -10,45 +8,21 @@
 
 namespace quorvant::engine::pcx {
 
-namespace {
-
-// The header's 16-bit fields cannot describe larger pictures.
-constexpr int32_t kLargestSide = 65535;
-
-}  // namespace
-
-bool PcxWriter::open(const std::string& path, const ImageBuffer& source, const WriteSettings&,
-                     ProgressCallback progress) {
-  close();
-  file_ = File::open_write(path);
-  if (!file_ || source.width() < 1 || source.height() < 1) {
-    close();
-    return false;
-  }
-  path_ = path;
-  source_ = &source;
-  progress_ = std::move(progress);
-  return true;
+WriterNeeds PcxWriter::needs(const WriteSettings&) const {
+  WriterNeeds needs;
+  needs.bits = 24;
+  // xmax and ymax are 16-bit fields, and so is the even byte count of a
+  // plane's line: 65535 pixels would need 65536 bytes.
+  needs.largest_width = 65534;
+  needs.largest_height = 65535;
+  needs.limited_by = "PCX stores sizes in 16 bits";
+  return needs;
 }
 
-bool PcxWriter::write() {
-  if (source_ == nullptr) return false;
-  ImageBuffer converted;
-  const ImageBuffer* picture = in_form(*source_, 24, 0, converted);
-  bool ok = picture != nullptr && write_file(*picture);
-  report_progress(progress_, kPhaseWriting, source_->height() - 1, source_->height());
-  ok = file_.close() && ok;
-  // A PCX file that failed part-way is removed rather than left broken.
-  if (!ok) std::remove(path_.c_str());
-  close();
-  return ok;
-}
-
-bool PcxWriter::write_file(const ImageBuffer& picture) {
+bool PcxWriter::write_body(File& file, const ImageBuffer& picture) {
   const int32_t width = picture.width();
   const int32_t height = picture.height();
-  if (width > kLargestSide || height > kLargestSide) return false;
-  const auto bytes_per_line = static_cast<uint16_t>((width + 1) & ~1);  // even
+  const auto bytes_per_line = static_cast<uint16_t>((width + 1) & ~1);  // even; needs() keeps it in 16 bits
 
   uint8_t header[kHeaderSize] = {};
   header[kManufacturerAt] = kManufacturer;
@@ -63,16 +37,10 @@ bool PcxWriter::write_file(const ImageBuffer& picture) {
   store_le16(header + kBytesPerLineAt, bytes_per_line);
   store_le16(header + kScreenWidthAt, 800);
   store_le16(header + kScreenHeightAt, 600);
-  if (!file_.seek(0) || !file_.write_all(header, sizeof header)) return false;
+  if (!file.seek(0) || !file.write_all(header, sizeof header)) return false;
 
-  std::vector<uint8_t> line;
-  std::vector<uint8_t> encoded;
-  try {
-    line.assign(3 * size_t{bytes_per_line}, 0);  // pad bytes of odd widths stay 0
-    encoded.resize(max_encoded_size(line.size()));
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  std::vector<uint8_t> line(3 * size_t{bytes_per_line}, 0);  // pad bytes of odd widths stay 0
+  std::vector<uint8_t> encoded(max_encoded_size(line.size()));
   uint8_t* red = line.data();
   uint8_t* green = red + bytes_per_line;
   uint8_t* blue = green + bytes_per_line;
@@ -84,17 +52,10 @@ bool PcxWriter::write_file(const ImageBuffer& picture) {
       blue[x] = in[2];
     }
     const size_t used = encode_line(line, encoded.data());
-    if (!file_.write_all(encoded.data(), used)) return false;
-    report_progress(progress_, kPhaseWriting, y, height);
+    if (!file.write_all(encoded.data(), used)) return false;
+    row_written(y);
   }
   return true;
-}
-
-void PcxWriter::close() {
-  file_.close();
-  path_.clear();
-  source_ = nullptr;
-  progress_ = nullptr;
 }
 
 }  // namespace quorvant::engine::pcx

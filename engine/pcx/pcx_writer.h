@@ -2,29 +2,19 @@
 // blue) of 8 bits per scan line, no palette.
 #pragma once
 
-#include "engine/codec.h"
-#include "engine/file.h"
+#include "engine/file_writer.h"
 
 namespace quorvant::engine::pcx {
 
-class PcxWriter final : public ImageWriter {
+class PcxWriter final : public FileWriter {
  public:
   ~PcxWriter() override { close(); }
-  // Creates the destination, then requires a picture of at least 1 x 1 (a
-  // file already created stays behind, empty).
-  bool open(const std::string& path, const ImageBuffer& source, const WriteSettings& settings,
-            ProgressCallback progress) override;
-  // On failure the partly written file is removed.
-  bool write() override;
-  void close() override;
+  // 24 bits; at most 65534 pixels wide (the bytes of a plane's line, the
+  // width rounded up to an even number, are a 16-bit field) and 65535 high.
+  WriterNeeds needs(const WriteSettings& settings) const override;
 
  private:
-  bool write_file(const ImageBuffer& picture);
-
-  File file_;
-  std::string path_;
-  const ImageBuffer* source_ = nullptr;
-  ProgressCallback progress_;
+  bool write_body(File& file, const ImageBuffer& picture) override;
 };
 
 }  // namespace quorvant::engine::pcx

@@ -39,6 +39,7 @@ void put_pixel(uint8_t* p, int luma, int c1, int c2) {
 
 bool PhotoCdReader::open(const std::string& path, ImageBuffer& target, ProgressCallback progress) {
   close();
+  forget_failure();
   file_ = File::open_read(path);
   char signature[sizeof kSignature - 1] = {};
   const bool accepted = file_ && file_.size().value_or(0) > kSmallestPack && resolution_ >= 0 && resolution_ <= 2 &&
@@ -65,23 +66,23 @@ bool PhotoCdReader::read() {
 }
 
 bool PhotoCdReader::decode() {
-  if (!target_->create(width_, height_, 24, 0)) return false;
+  if (!target_->create(width_, height_, 24, 0)) return fail(target_->failure());
   const auto width = static_cast<size_t>(width_);
   // Each pair of rows is stored as the upper row's luma, the lower row's
   // luma, then one line of chroma: C1 and C2, one sample per 2 x 2 pixels.
   ScratchBuffer upper;
   ScratchBuffer lower;
   ScratchBuffer chroma;
-  if (!upper.create(width, "CSWCLASS") || !lower.create(width, "CSWCLASS") || !chroma.create(width, "CSWCLASS") ||
-      !file_.seek(offset_)) {
-    return false;
+  for (ScratchBuffer* line : {&upper, &lower, &chroma}) {
+    if (!line->create(width, "CSWCLASS")) return fail(line->failure());
   }
+  if (!file_.seek(offset_)) return fail(file_.failure());
   const uint8_t* c1 = chroma.data();
   const uint8_t* c2 = chroma.data() + width / 2;
   for (int32_t r = 0; r < height_; r += 2) {
     if (!file_.read_exact(upper.data(), width) || !file_.read_exact(lower.data(), width) ||
         !file_.read_exact(chroma.data(), width)) {
-      return false;
+      return fail(file_.failure());
     }
     uint8_t* top = target_->row(r);
     uint8_t* bottom = target_->row(r + 1);

@@ -18,35 +18,22 @@ constexpr char kComment[] =
     "Zendrik";
 constexpr uint16_t kFullFrame = 3;
 constexpr uint8_t kRedGreenBlue = 0x80 | 0x40 | 0x20;
-// The header's 16-bit size fields cannot describe larger pictures.
-constexpr int32_t kLargestSide = 65535;
 
 }  // namespace
 
-bool PicWriter::open(const std::string& path, const ImageBuffer& source, const WriteSettings& settings,
-                     ProgressCallback progress) {
-  close();
-  if (settings.bits != 24) return false;
-  file_ = File::open_write(path);
-  if (!file_) return false;
-  source_ = &source;
-  progress_ = std::move(progress);
-  return true;
+WriterNeeds PicWriter::needs(const WriteSettings& settings) const {
+  WriterNeeds needs;
+  needs.valid = settings.bits == 24;
+  needs.bits = 24;
+  needs.largest_width = 65535;
+  needs.largest_height = 65535;
+  needs.limited_by = "PIC stores sizes in 16 bits";
+  return needs;
 }
 
-bool PicWriter::write() {
-  if (source_ == nullptr) return false;
-  bool ok = source_->width() >= 1 && source_->height() >= 1 && write_file(*source_);
-  report_progress(progress_, kPhaseWriting, source_->height() - 1, source_->height());
-  ok = file_.close() && ok;
-  close();
-  return ok;
-}
-
-bool PicWriter::write_file(const ImageBuffer& source) {
-  const int32_t width = source.width();
-  const int32_t height = source.height();
-  if (width > kLargestSide || height > kLargestSide) return false;
+bool PicWriter::write_body(File& file, const ImageBuffer& picture) {
+  const int32_t width = picture.width();
+  const int32_t height = picture.height();
 
   uint8_t header[kHeaderSize + kPacketSize] = {};
   store_be32(header + 0, kMagic);
@@ -64,22 +51,13 @@ bool PicWriter::write_file(const ImageBuffer& source) {
   packet[1] = 8;
   packet[2] = 0;
   packet[3] = kRedGreenBlue;
-  if (!file_.seek(0) || !file_.write_all(header, sizeof header)) return false;
+  if (!file.seek(0) || !file.write_all(header, sizeof header)) return false;
 
-  ImageBuffer converted;
-  const ImageBuffer* picture = in_form(source, 24, 0, converted);
-  if (picture == nullptr) return false;
   for (int32_t y = 0; y < height; ++y) {
-    if (!file_.write_all(picture->row(y), picture->stride())) return false;
-    report_progress(progress_, kPhaseWriting, y, height);
+    if (!file.write_all(picture.row(y), picture.stride())) return false;
+    row_written(y);
   }
   return true;
-}
-
-void PicWriter::close() {
-  file_.close();
-  source_ = nullptr;
-  progress_ = nullptr;
 }
 
 }  // namespace quorvant::engine::pic

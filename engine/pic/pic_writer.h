@@ -2,26 +2,19 @@
 // green and blue, and the rows uncompressed, top row first.
 #pragma once
 
-#include "engine/codec.h"
-#include "engine/file.h"
+#include "engine/file_writer.h"
 
 namespace quorvant::engine::pic {
 
-class PicWriter final : public ImageWriter {
+class PicWriter final : public FileWriter {
  public:
   ~PicWriter() override { close(); }
-  // settings.bits must be 24; otherwise it fails before the file is created.
-  bool open(const std::string& path, const ImageBuffer& source, const WriteSettings& settings,
-            ProgressCallback progress) override;
-  bool write() override;
-  void close() override;
+  // 24 bits (settings.bits must say so), at most 65535 pixels a side
+  // (16-bit size fields).
+  WriterNeeds needs(const WriteSettings& settings) const override;
 
  private:
-  bool write_file(const ImageBuffer& picture);
-
-  File file_;
-  const ImageBuffer* source_ = nullptr;
-  ProgressCallback progress_;
+  bool write_body(File& file, const ImageBuffer& picture) override;
 };
 
 }  // namespace quorvant::engine::pic

@@ -12,6 +12,7 @@ constexpr double kDefaultFileGamma = 0.45455;
 
 bool PngReader::open(const std::string& path, ImageBuffer& target, ProgressCallback progress) {
   close();
+  forget_failure();
   file_ = File::open_read(path);
   if (!file_ || !read_header()) {
     close();
@@ -37,7 +38,7 @@ bool PngReader::read_header() {
   int depth = 0;
   int colour_type = 0;
   png_get_IHDR(png_, info_, &width, &height, &depth, &colour_type, nullptr, nullptr, nullptr);
-  if (depth > 8) return false;
+  if (depth > 8) return fail("PNG files of 16 bits a sample are not read");
   png_set_packing(png_);  // one sample per byte below 8 bits
 
   if (colour_type == PNG_COLOR_TYPE_PALETTE) {
@@ -53,7 +54,7 @@ bool PngReader::read_header() {
   }
   width_ = static_cast<int32_t>(width);
   height_ = static_cast<int32_t>(height);
-  return checked_pixel_bytes(width_, height_, kind_ == Kind::kRgbAlpha ? 32 : kind_ == Kind::kRgb ? 24 : 8) != 0;
+  return picture_size_refusal(width_, height_, bits()).empty();
 }
 
 bool PngReader::read() {
@@ -64,16 +65,18 @@ bool PngReader::read() {
 }
 
 bool PngReader::decode() {
-  if (setjmp(errors_.recovery) != 0) return false;
+  if (setjmp(errors_.recovery) != 0)
+    return fail(file_.failure()) || fail(std::string("damaged PNG data: ") + errors_.message);
 
   int32_t palette_count = 0;
   png_colorp palette = nullptr;
-  if (kind_ == Kind::kPalette && png_get_PLTE(png_, info_, &palette, &palette_count) != PNG_INFO_PLTE) return false;
-  if (palette_count > 256) return false;
-  const uint32_t bits = kind_ == Kind::kRgbAlpha ? 32 : kind_ == Kind::kRgb ? 24 : 8;
-  if (target_->width() != width_ || target_->height() != height_ || target_->bits() != bits ||
+  if (kind_ == Kind::kPalette && png_get_PLTE(png_, info_, &palette, &palette_count) != PNG_INFO_PLTE) {
+    return fail("the palette PNG has no palette");
+  }
+  if (palette_count > 256) return fail("the PNG palette has more than 256 entries");
+  if (target_->width() != width_ || target_->height() != height_ || target_->bits() != bits() ||
       target_->palette_count() != palette_count) {
-    if (!target_->create(width_, height_, bits, palette_count)) return false;
+    if (!target_->create(width_, height_, bits(), palette_count)) return fail(target_->failure());
   }
   // The palette is taken as the file gives it, before any gamma correction.
   for (int32_t i = 0; i < palette_count; ++i) {
@@ -91,7 +94,7 @@ bool PngReader::decode() {
   const int passes = png_set_interlace_handling(png_);
   png_read_update_info(png_, info_);
   // Whatever libpng was asked to do, a row must fill exactly one picture row.
-  if (png_get_rowbytes(png_, info_) != target_->stride()) return false;
+  if (png_get_rowbytes(png_, info_) != target_->stride()) return fail("the PNG's rows do not fit its picture");
 
   for (int pass = 0; pass < passes; ++pass) {
     for (int32_t y = 0; y < height_; ++y) {

@@ -14,11 +14,13 @@ class PngReader final : public ImageReader {
   ~PngReader() override { close(); }
   // Accepts files whose header libpng reads and whose depth is at most 8.
   bool open(const std::string& path, ImageBuffer& target, ProgressCallback progress) override;
+  PictureHeader header() const override { return {width_, height_, bits(), 0}; }
   bool read() override;
   void close() override;
 
  private:
   enum class Kind { kPalette, kRgb, kRgbAlpha, kGrey };
+  uint32_t bits() const { return kind_ == Kind::kRgbAlpha ? 32 : kind_ == Kind::kRgb ? 24 : 8; }
 
   // These two set the recovery point; see png_support.h for their rules.
   bool read_header();

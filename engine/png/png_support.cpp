@@ -1,11 +1,14 @@
 #include "engine/png/png_support.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace quorvant::engine::png {
 
-void jump_to_recovery(png_structp png, png_const_charp) {
-  std::longjmp(static_cast<PngErrors*>(png_get_error_ptr(png))->recovery, 1);
+void jump_to_recovery(png_structp png, png_const_charp message) {
+  auto* errors = static_cast<PngErrors*>(png_get_error_ptr(png));
+  std::snprintf(errors->message, sizeof errors->message, "%s", message != nullptr ? message : "");
+  std::longjmp(errors->recovery, 1);
 }
 
 void ignore_warning(png_structp, png_const_charp) {}

@@ -19,9 +19,10 @@ namespace quorvant::engine::png {
 
 struct PngErrors {
   std::jmp_buf recovery;
+  char message[128] = {};  // libpng's last error, for the failure's reason
 };
 
-// Jumps to errors->recovery; the message is not shown anywhere.
+// Keeps the message in errors->message and jumps to errors->recovery.
 [[noreturn]] void jump_to_recovery(png_structp png, png_const_charp message);
 // libpng's warnings are not shown either.
 void ignore_warning(png_structp png, png_const_charp message);

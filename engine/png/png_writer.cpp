@@ -1,43 +1,46 @@
 #include "engine/png/png_writer.h"
 
+#include <algorithm>
+
 namespace quorvant::engine::png {
 
-bool PngWriter::open(const std::string& path, const ImageBuffer& source, const WriteSettings& settings,
-                     ProgressCallback progress) {
-  close();
+namespace {
+// libpng refuses larger headers unless told otherwise (its user limits).
+constexpr int32_t kLargestSide = 1000000;
+}  // namespace
+
+WriterNeeds PngWriter::needs(const WriteSettings& settings) const {
+  WriterNeeds needs;
   const bool palette = settings.bits == 8 && settings.palette_count >= 1 && settings.palette_count <= 256;
-  if (!palette && settings.bits != 24 && settings.bits != 32) return false;
-  file_ = File::open_write(path);
-  if (!file_ || source.width() < 1 || source.height() < 1) {
-    close();
-    return false;
-  }
-  bits_ = settings.bits;
-  palette_count_ = palette ? settings.palette_count : 0;
-  source_ = &source;
+  needs.valid = palette || settings.bits == 24 || settings.bits == 32;
+  needs.bits = settings.bits;
+  needs.palette_count = palette ? settings.palette_count : 0;
+  needs.largest_width = kLargestSide;
+  needs.largest_height = kLargestSide;
+  needs.limited_by = "PNG files are written up to a million pixels a side";
+  return needs;
+}
+
+bool PngWriter::start(UniqueFd file, const ImageBuffer& picture, const WriteSettings&, ProgressCallback progress) {
+  file_ = File::adopt(std::move(file), destination_name());
+  if (!file_) return fail(file_.failure());
+  picture_ = &picture;
   progress_ = std::move(progress);
   return true;
 }
 
-bool PngWriter::write() {
-  if (source_ == nullptr) return false;
-  ImageBuffer converted;
-  const ImageBuffer* picture = in_form(*source_, bits_, palette_count_, converted);
-  if (picture == nullptr) {
-    close();
-    return false;
-  }
-  bool ok = encode(*picture);
-  report_progress(progress_, kPhaseWriting, source_->height() - 1, source_->height());
+bool PngWriter::write_format() {
+  bool ok = encode();
+  report_progress(progress_, kPhaseWriting, picture_->height() - 1, picture_->height());
   if (png_ != nullptr) png_destroy_write_struct(&png_, info_ != nullptr ? &info_ : nullptr);
   png_ = nullptr;
   info_ = nullptr;
   ok = file_.close() && ok;
-  close();
-  return ok;
+  // A failed write of the file is the reason, not libpng's report of it.
+  return ok || fail(file_.failure()) || fail(errors_.message);
 }
 
-bool PngWriter::encode(const ImageBuffer& picture) {
+bool PngWriter::encode() {
   png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, &errors_, jump_to_recovery, ignore_warning);
   if (png_ == nullptr) return false;
   info_ = png_create_info_struct(png_);
@@ -45,10 +48,11 @@ bool PngWriter::encode(const ImageBuffer& picture) {
   if (setjmp(errors_.recovery) != 0) return false;
   png_set_write_fn(png_, &file_, write_to_file, flush_file);
 
+  const ImageBuffer& picture = *picture_;
   int colour_type = PNG_COLOR_TYPE_RGB;
-  if (bits_ == 8) {
+  if (picture.bits() == 8) {
     colour_type = PNG_COLOR_TYPE_PALETTE;
-  } else if (bits_ == 32) {
+  } else if (picture.bits() == 32) {
     colour_type = PNG_COLOR_TYPE_RGB_ALPHA;
   }
   png_set_IHDR(png_, info_, static_cast<png_uint_32>(picture.width()), static_cast<png_uint_32>(picture.height()), 8,
@@ -77,14 +81,12 @@ bool PngWriter::encode(const ImageBuffer& picture) {
   return true;
 }
 
-void PngWriter::close() {
+void PngWriter::close_format() {
   if (png_ != nullptr) png_destroy_write_struct(&png_, info_ != nullptr ? &info_ : nullptr);
   png_ = nullptr;
   info_ = nullptr;
   file_.close();
-  bits_ = 24;
-  palette_count_ = 0;
-  source_ = nullptr;
+  picture_ = nullptr;
   progress_ = nullptr;
 }
 

@@ -15,24 +15,24 @@ class PngWriter final : public ImageWriter {
  public:
   ~PngWriter() override { close(); }
   // settings.bits 8 (with settings.palette_count 1..256), 24 or 32; any
-  // other request fails before the file is created.
-  bool open(const std::string& path, const ImageBuffer& source, const WriteSettings& settings,
-            ProgressCallback progress) override;
-  bool write() override;
-  void close() override;
+  // other request fails before the file is created. libpng writes at most
+  // a million pixels a side.
+  WriterNeeds needs(const WriteSettings& settings) const override;
 
  private:
+  bool start(UniqueFd file, const ImageBuffer& picture, const WriteSettings& settings,
+             ProgressCallback progress) override;
+  bool write_format() override;
+  void close_format() override;
   // Sets the recovery point; see png_support.h for its rules.
-  bool encode(const ImageBuffer& picture);
+  bool encode();
 
   File file_;
   png_structp png_ = nullptr;
   png_infop info_ = nullptr;
   PngErrors errors_{};
   std::array<png_color, 256> palette_{};
-  uint32_t bits_ = 24;
-  int32_t palette_count_ = 0;
-  const ImageBuffer* source_ = nullptr;
+  const ImageBuffer* picture_ = nullptr;
   ProgressCallback progress_;
 };
 

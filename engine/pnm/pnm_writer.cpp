@@ -19,67 +19,44 @@ constexpr char bilevel_digit(uint8_t grey) { return grey <= 128 ? '1' : '0'; }
 
 }  // namespace
 
-bool PnmWriter::open(const std::string& path, const ImageBuffer& source, const WriteSettings& settings,
-                     ProgressCallback progress) {
-  close();
-  if (settings.pnm_kind != PnmKind::kBilevel && settings.pnm_kind != PnmKind::kGrey &&
-      settings.pnm_kind != PnmKind::kColour) {
-    return false;
-  }
-  file_ = File::open_write(path);
-  if (!file_) return false;
-  kind_ = settings.pnm_kind;
-  plain_ = !settings.raw || kind_ == PnmKind::kBilevel;
-  source_ = &source;
-  progress_ = std::move(progress);
-  return true;
+WriterNeeds PnmWriter::needs(const WriteSettings& settings) const {
+  WriterNeeds needs;
+  const PnmKind kind = settings.pnm_kind;
+  needs.valid = kind == PnmKind::kBilevel || kind == PnmKind::kGrey || kind == PnmKind::kColour;
+  needs.bits = kind == PnmKind::kColour ? 24 : 8;
+  return needs;
 }
 
-bool PnmWriter::write() {
-  if (source_ == nullptr || source_->width() < 1 || source_->height() < 1) {
-    close();
-    return false;
-  }
-  // Colour needs red, green, blue; grey and bilevel need grey levels, so a
-  // palette picture is converted through its colours: indices never reach
-  // the file.
-  const uint32_t bits = kind_ == PnmKind::kColour ? 24 : 8;
-  ImageBuffer converted;
-  const ImageBuffer* picture = in_form(*source_, bits, 0, converted);
-  if (picture == nullptr) {
-    close();
-    return false;
-  }
-  bool ok = write_header() && (plain_ ? write_plain(*picture) : write_raw(*picture));
-  report_progress(progress_, kPhaseWriting, source_->height() - 1, source_->height());
-  ok = file_.close() && ok;
-  close();
-  return ok;
+bool PnmWriter::write_body(File& file, const ImageBuffer& picture) {
+  const bool plain = !settings().raw || settings().pnm_kind == PnmKind::kBilevel;
+  return write_header(file, picture, plain) && (plain ? write_plain(file, picture) : write_raw(file, picture));
 }
 
-bool PnmWriter::write_header() {
-  const char* magic = kind_ == PnmKind::kBilevel ? "P1"
-                      : kind_ == PnmKind::kGrey  ? (plain_ ? "P2" : "P5")
-                                                 : (plain_ ? "P3" : "P6");
+bool PnmWriter::write_header(File& file, const ImageBuffer& picture, bool plain) {
+  const PnmKind kind = settings().pnm_kind;
+  const char* magic = kind == PnmKind::kBilevel ? "P1"
+                      : kind == PnmKind::kGrey  ? (plain ? "P2" : "P5")
+                                                : (plain ? "P3" : "P6");
   std::string header = magic;
   header += "\n#Created by Imvolta 1.0\n";
-  header += std::to_string(source_->width());
+  header += std::to_string(picture.width());
   header += ' ';
-  header += std::to_string(source_->height());
-  header += kind_ == PnmKind::kBilevel ? "\n" : " 255\n";
-  return file_.seek(0) && file_.write_all(header.data(), header.size());
+  header += std::to_string(picture.height());
+  header += kind == PnmKind::kBilevel ? "\n" : " 255\n";
+  return file.seek(0) && file.write_all(header.data(), header.size());
 }
 
-bool PnmWriter::write_plain(const ImageBuffer& picture) {
+bool PnmWriter::write_plain(File& file, const ImageBuffer& picture) {
+  const PnmKind kind = settings().pnm_kind;
   const int32_t width = picture.width();
   const int32_t height = picture.height();
   // At most "255" and a separator per sample.
-  PlainText text(file_, picture.stride() * 4);
+  PlainText text(file, picture.stride() * 4);
   int counter = 0;
   for (int32_t y = 0; y < height; ++y) {
     const uint8_t* p = picture.row(y);
     for (int32_t x = 0; x < width; ++x) {
-      if (kind_ == PnmKind::kColour) {
+      if (kind == PnmKind::kColour) {
         const bool line_ends = ++counter == kPixelsPerColourLine;
         if (line_ends) counter = 0;
         text.value(p[0], ' ');
@@ -89,7 +66,7 @@ bool PnmWriter::write_plain(const ImageBuffer& picture) {
       } else {
         const bool line_ends = ++counter == kValuesPerLine;
         if (line_ends) counter = 0;
-        if (kind_ == PnmKind::kBilevel) {
+        if (kind == PnmKind::kBilevel) {
           text.character(bilevel_digit(*p), line_ends ? '\n' : ' ');
         } else {
           text.value(*p, line_ends ? '\n' : ' ');
@@ -98,25 +75,17 @@ bool PnmWriter::write_plain(const ImageBuffer& picture) {
       }
     }
     if (!text.row_done()) return false;
-    report_progress(progress_, kPhaseWriting, y, height);
+    row_written(y);
   }
   return true;
 }
 
-bool PnmWriter::write_raw(const ImageBuffer& picture) {
+bool PnmWriter::write_raw(File& file, const ImageBuffer& picture) {
   for (int32_t y = 0; y < picture.height(); ++y) {
-    if (!file_.write_all(picture.row(y), picture.stride())) return false;
-    report_progress(progress_, kPhaseWriting, y, picture.height());
+    if (!file.write_all(picture.row(y), picture.stride())) return false;
+    row_written(y);
   }
   return true;
-}
-
-void PnmWriter::close() {
-  file_.close();
-  kind_ = PnmKind::kColour;
-  plain_ = false;
-  source_ = nullptr;
-  progress_ = nullptr;
 }
 
 }  // namespace quorvant::engine::pnm

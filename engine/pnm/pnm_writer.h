@@ -2,31 +2,24 @@
 // plain "P2" or raw "P5") and colour (PPM, plain "P3" or raw "P6").
 #pragma once
 
-#include "engine/codec.h"
-#include "engine/file.h"
+#include "engine/file_writer.h"
 
 namespace quorvant::engine::pnm {
 
-class PnmWriter final : public ImageWriter {
+class PnmWriter final : public FileWriter {
  public:
   ~PnmWriter() override { close(); }
   // Uses settings.pnm_kind and settings.raw (the raw form only for grey and
-  // colour). An unknown kind fails before the file is created.
-  bool open(const std::string& path, const ImageBuffer& source, const WriteSettings& settings,
-            ProgressCallback progress) override;
-  bool write() override;
-  void close() override;
+  // colour). Colour takes 24 bits, grey and bilevel 8-bit grey levels (so a
+  // palette picture is converted through its colours: indices never reach
+  // the file). An unknown kind fails before the file is created.
+  WriterNeeds needs(const WriteSettings& settings) const override;
 
  private:
-  bool write_header();
-  bool write_plain(const ImageBuffer& picture);
-  bool write_raw(const ImageBuffer& picture);
-
-  File file_;
-  PnmKind kind_ = PnmKind::kColour;
-  bool plain_ = false;
-  const ImageBuffer* source_ = nullptr;
-  ProgressCallback progress_;
+  bool write_body(File& file, const ImageBuffer& picture) override;
+  bool write_header(File& file, const ImageBuffer& picture, bool plain);
+  bool write_plain(File& file, const ImageBuffer& picture);
+  bool write_raw(File& file, const ImageBuffer& picture);
 };
 
 }  // namespace quorvant::engine::pnm

@@ -3,27 +3,21 @@
 // from the bottom row up.
 #pragma once
 
-#include "engine/codec.h"
-#include "engine/file.h"
+#include "engine/file_writer.h"
 
 namespace quorvant::engine::sgi {
 
-class SgiWriter final : public ImageWriter {
+class SgiWriter final : public FileWriter {
  public:
   ~SgiWriter() override { close(); }
-  bool open(const std::string& path, const ImageBuffer& source, const WriteSettings& settings,
-            ProgressCallback progress) override;
-  // On failure the partly written file is removed.
-  bool write() override;
-  void close() override;
+  // 24 bits, at most 65535 pixels a side (16-bit size fields).
+  WriterNeeds needs(const WriteSettings& settings) const override;
 
  private:
-  bool write_file(const ImageBuffer& picture);
-
-  File file_;
-  std::string path_;
-  const ImageBuffer* source_ = nullptr;
-  ProgressCallback progress_;
+  bool write_body(File& file, const ImageBuffer& picture) override;
+  // Progress runs through the rows once per channel, with phase 1 (the
+  // phase this writer has always reported).
+  ProgressPhase progress_phase() const override { return kPhaseReading; }
 };
 
 }  // namespace quorvant::engine::sgi

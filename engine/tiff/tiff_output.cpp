@@ -17,22 +17,22 @@ BufferedOutput& self_of(thandle_t handle) { return *static_cast<BufferedOutput*>
 
 }  // namespace
 
-TIFF* BufferedOutput::open(const std::string& path, const char* mode) {
+TIFF* BufferedOutput::open(UniqueFd file, const std::string& name, const char* mode) {
   close();
-  // The flags and permissions TIFFOpen uses for a new file.
-  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd_ < 0) return nullptr;
+  fd_ = std::move(file);
+  if (!fd_) return nullptr;
   buffer_ = std::make_unique_for_overwrite<uint8_t[]>(kBufferSize);
   TIFF* tiff =
-      TIFFClientOpen(path.c_str(), mode, this, read, write, seek, close_nothing, size, map_nothing, unmap_nothing);
+      TIFFClientOpen(name.c_str(), mode, this, read, write, seek, close_nothing, size, map_nothing, unmap_nothing);
   if (tiff == nullptr) close();
   return tiff;
 }
 
 bool BufferedOutput::write_at(uint64_t offset, const uint8_t* data, size_t count) {
   while (count > 0) {
-    const ssize_t written = ::pwrite(fd_, data, count, static_cast<off_t>(offset));
+    const ssize_t written = ::pwrite(fd_.get(), data, count, static_cast<off_t>(offset));
     if (written < 0 && errno == EINTR) continue;
+    if (written == 0) errno = ENOSPC;
     if (written <= 0) return false;
     data += written;
     count -= static_cast<size_t>(written);
@@ -41,18 +41,23 @@ bool BufferedOutput::write_at(uint64_t offset, const uint8_t* data, size_t count
   return true;
 }
 
+void BufferedOutput::note_failure() {
+  if (!failed_) error_ = errno;
+  failed_ = true;
+}
+
 bool BufferedOutput::flush() {
-  if (buffered_ > 0 && !write_at(buffer_start_, buffer_.get(), buffered_)) failed_ = true;
+  if (buffered_ > 0 && !write_at(buffer_start_, buffer_.get(), buffered_)) {
+    note_failure();
+  }
   buffered_ = 0;
   return !failed_;
 }
 
 void BufferedOutput::close() {
-  if (fd_ >= 0) {
-    flush();
-    ::close(fd_);
-  }
-  fd_ = -1;
+  if (fd_) flush();
+  fd_.reset();
+  error_ = 0;
   buffer_.reset();
   buffered_ = 0;
   buffer_start_ = 0;
@@ -66,7 +71,11 @@ bool BufferedOutput::append(const uint8_t* data, size_t count) {
   if (buffered_ > 0 && (position_ != buffer_start_ + buffered_ || buffered_ + count > kBufferSize) && !flush()) {
     return false;
   }
-  if (count >= kBufferSize) return write_at(position_, data, count);
+  if (count >= kBufferSize) {
+    if (write_at(position_, data, count)) return true;
+    note_failure();
+    return false;
+  }
   if (buffered_ == 0) buffer_start_ = position_;
   std::memcpy(buffer_.get() + buffered_, data, count);
   buffered_ += count;
@@ -84,7 +93,7 @@ tmsize_t BufferedOutput::write(thandle_t handle, void* data, tmsize_t count) {
 tmsize_t BufferedOutput::read(thandle_t handle, void* data, tmsize_t count) {
   BufferedOutput& self = self_of(handle);
   if (count < 0 || !self.flush()) return -1;
-  const ssize_t got = ::pread(self.fd_, data, static_cast<size_t>(count), static_cast<off_t>(self.position_));
+  const ssize_t got = ::pread(self.fd_.get(), data, static_cast<size_t>(count), static_cast<off_t>(self.position_));
   if (got > 0) self.position_ += static_cast<uint64_t>(got);
   return got;
 }

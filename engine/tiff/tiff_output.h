@@ -14,6 +14,8 @@
 #include <memory>
 #include <string>
 
+#include "engine/unique_fd.h"
+
 namespace quorvant::engine::tiff {
 
 class BufferedOutput {
@@ -23,12 +25,15 @@ class BufferedOutput {
   BufferedOutput(const BufferedOutput&) = delete;
   BufferedOutput& operator=(const BufferedOutput&) = delete;
 
-  // Creates or truncates `path` as TIFFOpen does and opens libtiff on it
-  // with `mode` ("w..."). nullptr on failure. The TIFF must be closed
-  // before this object is closed or destroyed: libtiff calls back into it.
-  TIFF* open(const std::string& path, const char* mode);
+  // Takes over `file` (created and empty) and opens libtiff on it with
+  // `mode` ("w..."); `name` is what libtiff calls it. nullptr on failure.
+  // The TIFF must be closed before this object is closed or destroyed:
+  // libtiff calls back into it.
+  TIFF* open(UniqueFd file, const std::string& name, const char* mode);
   // Writes out the buffered bytes; false when any write so far failed.
   bool flush();
+  // The errno of the first failed write; 0 while none failed.
+  int error() const { return error_; }
   // Writes out what is buffered (failures are the caller's to see through
   // flush()) and closes the file.
   void close();
@@ -43,15 +48,17 @@ class BufferedOutput {
   static void unmap_nothing(thandle_t self, void* base, toff_t size);
 
   bool append(const uint8_t* data, size_t count);
+  void note_failure();
   bool write_at(uint64_t offset, const uint8_t* data, size_t count);
 
-  int fd_ = -1;
+  UniqueFd fd_;
   std::unique_ptr<uint8_t[]> buffer_;
   size_t buffered_ = 0;        // bytes in buffer_, meant for buffer_start_ on
   uint64_t buffer_start_ = 0;  // the file offset of buffer_[0]
   uint64_t position_ = 0;      // where libtiff reads or writes next
   uint64_t size_ = 0;          // the file's size once the buffer is out
   bool failed_ = false;
+  int error_ = 0;
 };
 
 }  // namespace quorvant::engine::tiff

@@ -1,7 +1,12 @@
 #include "engine/tiff/tiff_reader.h"
 
+#include <cstdarg>
+#include <cstdio>
+#include <memory>
 #include <vector>
 
+#include "engine/byte_order.h"
+#include "engine/file.h"
 #include "engine/scratch_buffer.h"
 #include "engine/tiff/tiff_support.h"
 
@@ -25,62 +30,168 @@ void keep_colours_as_stored(TIFF* tiff) {
   TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, count, declared.data());
 }
 
+struct OptionsFree {
+  void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
+};
+
+uint16_t load16(const uint8_t* p, bool big_endian) {
+  return big_endian ? static_cast<uint16_t>(p[0] << 8 | p[1]) : load_le16(p);
+}
+uint32_t load32(const uint8_t* p, bool big_endian) {
+  return big_endian ? uint32_t{load16(p, true)} << 16 | load16(p + 2, true) : load_le32(p);
+}
+uint64_t load64(const uint8_t* p, bool big_endian) {
+  return big_endian ? uint64_t{load32(p, true)} << 32 | load32(p + 4, true)
+                    : uint64_t{load_le32(p + 4)} << 32 | load_le32(p);
+}
+
+// The Photometric value the file's first directory stores, or 0xFFFF when
+// it cannot be told. libtiff quietly reads a palette picture whose colour
+// map it had to drop as grey; the stored value shows what the file meant.
+uint16_t stored_photometric(const std::string& path) {
+  constexpr uint16_t kUnknown = 0xFFFF;
+  constexpr uint16_t kPhotometricTag = 262;
+  File file = File::open_read(path);
+  uint8_t header[16];
+  if (!file || !file.read_exact(header, 8)) return kUnknown;
+  const bool big_endian = header[0] == 'M';
+  const uint16_t version = load16(header + 2, big_endian);
+  const bool big_tiff = version == 43;
+  if (big_tiff && !file.read_exact(header + 8, 8)) return kUnknown;
+  const uint64_t directory = big_tiff ? load64(header + 8, big_endian) : load32(header + 4, big_endian);
+  const size_t count_size = big_tiff ? 8 : 2;
+  const size_t entry_size = big_tiff ? 20 : 12;
+  uint8_t count_bytes[8];
+  if (!file.seek(directory) || !file.read_exact(count_bytes, count_size)) return kUnknown;
+  const uint64_t count = big_tiff ? load64(count_bytes, big_endian) : load16(count_bytes, big_endian);
+  for (uint64_t i = 0; i < count && i < 4096; ++i) {
+    uint8_t entry[20];
+    if (!file.read_exact(entry, entry_size)) return kUnknown;
+    if (load16(entry, big_endian) == kPhotometricTag) return load16(entry + (big_tiff ? 12 : 8), big_endian);
+  }
+  return kUnknown;
+}
+
+// The red, green and blue of libtiff's packed ABGR raster word; the alpha is
+// dropped.
+void put_rgb(uint32_t abgr, uint8_t* out) {
+  out[0] = static_cast<uint8_t>(TIFFGetR(abgr));
+  out[1] = static_cast<uint8_t>(TIFFGetG(abgr));
+  out[2] = static_cast<uint8_t>(TIFFGetB(abgr));
+}
+
 }  // namespace
+
+int TiffReader::note_error(TIFF*, void* self, const char*, const char* format, va_list arguments) {
+  auto* reader = static_cast<TiffReader*>(self);
+  if (reader->library_error_.empty()) {
+    char message[256];
+    std::vsnprintf(message, sizeof message, format, arguments);
+    reader->library_error_ = message;
+  }
+  return 1;  // handled: the process-wide handlers hear nothing
+}
 
 bool TiffReader::open(const std::string& path, ImageBuffer& target, ProgressCallback progress) {
   close();
+  forget_failure();
   silence_libtiff();
-  tiff_ = TIFFOpen(path.c_str(), "r");
+  const std::unique_ptr<TIFFOpenOptions, OptionsFree> options(TIFFOpenOptionsAlloc());
+  if (!options) return false;
+  TIFFOpenOptionsSetErrorHandlerExtR(options.get(), note_error, this);
+  TIFFOpenOptionsSetWarningHandlerExtR(
+      options.get(), [](TIFF*, void*, const char*, const char*, va_list) { return 1; }, nullptr);
+  // "m": read through read calls, never a mapping of the file. A file cut
+  // short or rewritten while it is read must be a read error, not a SIGBUS
+  // that ends the process.
+  tiff_ = TIFFOpenExt(path.c_str(), "rm", options.get());
   uint32_t width = 0;
   uint32_t height = 0;
   if (tiff_ == nullptr || TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width) != 1 ||
       TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &height) != 1 || width == 0 || height == 0 ||
       // The picture and libtiff's 4-byte-per-pixel raster must both fit the
       // 32-bit limit.
-      checked_pixel_bytes(width, height, 32) == 0) {
+      !picture_size_refusal(width, height, 32).empty()) {
     close();
     return false;
   }
-  width_ = static_cast<int32_t>(width);
-  height_ = static_cast<int32_t>(height);
+  stored_width_ = static_cast<int32_t>(width);
+  stored_height_ = static_cast<int32_t>(height);
+  TIFFGetFieldDefaulted(tiff_, TIFFTAG_ORIENTATION, &orientation_);
+  transposed_ = orientation_ >= ORIENTATION_LEFTTOP && orientation_ <= ORIENTATION_LEFTBOT;
+  path_ = path;
   target_ = &target;
   progress_ = std::move(progress);
   return true;
 }
 
+PictureHeader TiffReader::header() const {
+  const uint64_t raster = uint64_t{4} * static_cast<uint64_t>(stored_width_) * static_cast<uint64_t>(stored_height_);
+  return transposed_ ? PictureHeader{stored_height_, stored_width_, 24, raster}
+                     : PictureHeader{stored_width_, stored_height_, 24, raster};
+}
+
 bool TiffReader::read() {
   const bool ok = target_ != nullptr && decode();
-  if (target_ != nullptr) report_progress(progress_, kPhaseReading, height_ - 1, height_);
+  if (target_ != nullptr) report_progress(progress_, kPhaseReading, target_->height() - 1, target_->height());
   close();
   return ok;
 }
 
+bool TiffReader::colour_map_missing() const {
+  uint16_t* red = nullptr;
+  uint16_t* green = nullptr;
+  uint16_t* blue = nullptr;
+  return TIFFGetField(tiff_, TIFFTAG_COLORMAP, &red, &green, &blue) != 1 &&
+         stored_photometric(path_) == PHOTOMETRIC_PALETTE;
+}
+
 bool TiffReader::decode() {
-  if ((target_->bits() != 24 || target_->width() != width_ || target_->height() != height_) &&
-      !target_->create(width_, height_, 24, 0)) {
-    return false;
+  if (colour_map_missing()) return fail("damaged TIFF data: the palette picture's colour map is missing or cut off");
+  const PictureHeader picture = header();
+  if ((target_->bits() != 24 || target_->width() != picture.width || target_->height() != picture.height) &&
+      !target_->create(picture.width, picture.height, 24, 0)) {
+    return fail(target_->failure());
   }
   ScratchBuffer raster;
-  if (!raster.create(static_cast<size_t>(width_) * static_cast<size_t>(height_) * 4, "CSWCLASS")) return false;
+  if (!raster.create(picture.working_bytes, "CSWCLASS")) return fail(raster.failure());
   auto* words = reinterpret_cast<uint32_t*>(raster.data());
   keep_colours_as_stored(tiff_);
-  // Asked for top row first, libtiff turns the raster upright whatever the
-  // file's orientation. A strip or tile that cannot be read fails the whole
-  // picture rather than leaving a hole in it.
-  if (TIFFReadRGBAImageOriented(tiff_, static_cast<uint32_t>(width_), static_cast<uint32_t>(height_), words,
-                                ORIENTATION_TOPLEFT, 1) == 0) {
-    return false;
+  // Asked for top row first, libtiff turns the raster upright for the
+  // orientations that keep rows as rows (1 to 4). Orientations 5 to 8 store
+  // columns as rows: libtiff is told the rows are plain (orientation 1, on
+  // the open handle only) and the raster is turned below. A strip or tile
+  // that cannot be read fails the whole picture rather than leaving a hole
+  // in it.
+  if (transposed_) TIFFSetField(tiff_, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+  if (TIFFReadRGBAImageOriented(tiff_, static_cast<uint32_t>(stored_width_), static_cast<uint32_t>(stored_height_),
+                                words, ORIENTATION_TOPLEFT, 1) == 0) {
+    return fail("damaged TIFF data" + (library_error_.empty() ? std::string() : ": " + library_error_));
   }
-  for (int32_t y = 0; y < height_; ++y) {
-    const uint32_t* in = words + static_cast<size_t>(y) * static_cast<size_t>(width_);
-    uint8_t* out = target_->row(y);
-    for (int32_t x = 0; x < width_; ++x, out += 3) {
-      const uint32_t abgr = in[x];
-      out[0] = static_cast<uint8_t>(TIFFGetR(abgr));
-      out[1] = static_cast<uint8_t>(TIFFGetG(abgr));
-      out[2] = static_cast<uint8_t>(TIFFGetB(abgr));
+
+  if (!transposed_) {
+    for (int32_t y = 0; y < picture.height; ++y) {
+      const uint32_t* in = words + static_cast<size_t>(y) * static_cast<size_t>(stored_width_);
+      uint8_t* out = target_->row(y);
+      for (int32_t x = 0; x < picture.width; ++x, out += 3) put_rgb(in[x], out);
+      report_progress(progress_, kPhaseReading, y, picture.height);
     }
-    report_progress(progress_, kPhaseReading, y, height_);
+    return true;
+  }
+  // Which stored pixel shows at (x, y): the stored row is the column counted
+  // from the left (5, 8) or the right (6, 7), the stored column is the row
+  // counted from the top (5, 6) or the bottom (7, 8).
+  const bool rows_from_right = orientation_ == ORIENTATION_RIGHTTOP || orientation_ == ORIENTATION_RIGHTBOT;
+  const bool columns_from_bottom = orientation_ == ORIENTATION_RIGHTBOT || orientation_ == ORIENTATION_LEFTBOT;
+  const auto stored_width = static_cast<size_t>(stored_width_);
+  for (int32_t y = 0; y < picture.height; ++y) {
+    const size_t column = static_cast<size_t>(columns_from_bottom ? picture.height - 1 - y : y);
+    uint8_t* out = target_->row(y);
+    for (int32_t x = 0; x < picture.width; ++x, out += 3) {
+      const size_t row = static_cast<size_t>(rows_from_right ? picture.width - 1 - x : x);
+      put_rgb(words[row * stored_width + column], out);
+    }
+    report_progress(progress_, kPhaseReading, y, picture.height);
   }
   return true;
 }
@@ -88,10 +199,14 @@ bool TiffReader::decode() {
 void TiffReader::close() {
   if (tiff_ != nullptr) TIFFClose(tiff_);
   tiff_ = nullptr;
-  width_ = 0;
-  height_ = 0;
+  path_.clear();
+  stored_width_ = 0;
+  stored_height_ = 0;
+  transposed_ = false;
+  orientation_ = ORIENTATION_TOPLEFT;
   target_ = nullptr;
   progress_ = nullptr;
+  library_error_.clear();
 }
 
 }  // namespace quorvant::engine::tiff

@@ -1,9 +1,11 @@
 // Reads every TIFF kind that libtiff's RGBA interface understands into a
-// 24-bit picture; an alpha channel is dropped without blending, so colours
-// stay as stored.
+// 24-bit picture, upright whatever its orientation; an alpha channel is
+// dropped without blending, so colours stay as stored.
 #pragma once
 
 #include <tiffio.h>
+
+#include <string>
 
 #include "engine/codec.h"
 
@@ -14,17 +16,25 @@ class TiffReader final : public ImageReader {
   ~TiffReader() override { close(); }
   // Accepts files libtiff opens whose ImageWidth and ImageLength are set.
   bool open(const std::string& path, ImageBuffer& target, ProgressCallback progress) override;
+  // libtiff's raster takes four bytes a pixel besides the picture.
+  PictureHeader header() const override;
   bool read() override;
   void close() override;
 
  private:
   bool decode();
+  bool colour_map_missing() const;
+  static int note_error(TIFF* tiff, void* self, const char* module, const char* format, va_list arguments);
 
   TIFF* tiff_ = nullptr;
-  int32_t width_ = 0;
-  int32_t height_ = 0;
+  std::string path_;
+  int32_t stored_width_ = 0;  // as the rows are stored
+  int32_t stored_height_ = 0;
+  bool transposed_ = false;  // orientations 5 to 8: stored rows are columns
+  uint16_t orientation_ = ORIENTATION_TOPLEFT;
   ImageBuffer* target_ = nullptr;
   ProgressCallback progress_;
+  std::string library_error_;  // libtiff's first error message
 };
 
 }  // namespace quorvant::engine::tiff

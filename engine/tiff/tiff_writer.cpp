@@ -3,48 +3,47 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "engine/tiff/tiff_support.h"
 
 namespace quorvant::engine::tiff {
 
-bool TiffWriter::open(const std::string& path, const ImageBuffer& source, const WriteSettings& settings,
-                      ProgressCallback progress) {
-  close();
-  if ((settings.bits != 8 && settings.bits != 24) || source.width() < 1 || source.height() < 1) return false;
+WriterNeeds TiffWriter::needs(const WriteSettings& settings) const {
+  WriterNeeds needs;
+  needs.valid = settings.bits == 8 || settings.bits == 24;
+  // 8 bits wants grey levels; 24 bits wants red, green, blue.
+  needs.bits = settings.bits;
+  return needs;
+}
+
+bool TiffWriter::start(UniqueFd file, const ImageBuffer& picture, const WriteSettings&, ProgressCallback progress) {
   silence_libtiff();
   // Little-endian byte order. (libtiff's "H" flag, the host's bit fill
   // order, would make it reverse the bits of every byte on Intel machines
   // without recording that in the file, so every reader would see noise.)
-  tiff_ = output_.open(path, "wl");
-  if (tiff_ == nullptr) return false;
-  bits_ = settings.bits;
-  source_ = &source;
+  tiff_ = output_.open(std::move(file), destination_name(), "wl");
+  if (tiff_ == nullptr) return fail("cannot write " + destination_name() + ": libtiff cannot start the file");
+  picture_ = &picture;
   progress_ = std::move(progress);
   return true;
 }
 
-bool TiffWriter::write() {
-  if (source_ == nullptr) return false;
-  // 8 bits wants grey levels; 24 bits wants red, green, blue.
-  ImageBuffer converted;
-  const ImageBuffer* picture = in_form(*source_, bits_, 0, converted);
-  if (picture == nullptr) {
-    close();
-    return false;
-  }
-  bool ok = write_rows(*picture);
-  report_progress(progress_, kPhaseWriting, source_->height() - 1, source_->height());
+bool TiffWriter::write_format() {
+  bool ok = write_rows();
+  report_progress(progress_, kPhaseWriting, picture_->height() - 1, picture_->height());
   // Flushing writes the directory; doing it here lets a full disk show.
   ok = ok && TIFFFlush(tiff_) == 1 && output_.flush();
-  close();
-  return ok;
+  if (!ok && output_.error() != 0) {
+    fail("cannot write " + destination_name() + ": " + std::strerror(output_.error()));
+  }
+  close_format();
+  return ok || fail("cannot write " + destination_name());
 }
 
-bool TiffWriter::write_rows(const ImageBuffer& picture) {
-  const bool grey = bits_ == 8;
+bool TiffWriter::write_rows() {
+  const ImageBuffer& picture = *picture_;
+  const bool grey = picture.bits() == 8;
   const auto width = static_cast<uint32_t>(picture.width());
   const auto height = static_cast<uint32_t>(picture.height());
   // The tags, in the order the format's readers have always seen them.
@@ -66,12 +65,7 @@ bool TiffWriter::write_rows(const ImageBuffer& picture) {
 
   const size_t stride = picture.stride();
   const auto scanline_size = static_cast<size_t>(std::max<tmsize_t>(TIFFScanlineSize(tiff_), 0));
-  std::vector<uint8_t> scanline;
-  try {
-    scanline.assign(std::max(scanline_size, stride) + 4, 0);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  std::vector<uint8_t> scanline(std::max(scanline_size, stride) + 4, 0);
   for (uint32_t y = 0; y < height; ++y) {
     std::memcpy(scanline.data(), picture.row(static_cast<int32_t>(y)), stride);
     if (TIFFWriteScanline(tiff_, scanline.data(), y, 0) < 0) return false;
@@ -80,12 +74,11 @@ bool TiffWriter::write_rows(const ImageBuffer& picture) {
   return true;
 }
 
-void TiffWriter::close() {
+void TiffWriter::close_format() {
   if (tiff_ != nullptr) TIFFClose(tiff_);
   tiff_ = nullptr;
   output_.close();
-  bits_ = 24;
-  source_ = nullptr;
+  picture_ = nullptr;
   progress_ = nullptr;
 }
 

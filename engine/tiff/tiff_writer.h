@@ -12,20 +12,20 @@ namespace quorvant::engine::tiff {
 class TiffWriter final : public ImageWriter {
  public:
   ~TiffWriter() override { close(); }
-  // settings.bits 8 or 24 and a picture of at least 1 x 1, else it fails
-  // before the file is created.
-  bool open(const std::string& path, const ImageBuffer& source, const WriteSettings& settings,
-            ProgressCallback progress) override;
-  bool write() override;
-  void close() override;
+  // settings.bits 8 (grey levels) or 24, else it fails before the file is
+  // created.
+  WriterNeeds needs(const WriteSettings& settings) const override;
 
  private:
-  bool write_rows(const ImageBuffer& picture);
+  bool start(UniqueFd file, const ImageBuffer& picture, const WriteSettings& settings,
+             ProgressCallback progress) override;
+  bool write_format() override;
+  void close_format() override;
+  bool write_rows();
 
   BufferedOutput output_;
   TIFF* tiff_ = nullptr;
-  uint32_t bits_ = 24;
-  const ImageBuffer* source_ = nullptr;
+  const ImageBuffer* picture_ = nullptr;
   ProgressCallback progress_;
 };
 

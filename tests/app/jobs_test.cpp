@@ -68,7 +68,7 @@ struct Jobs : ::testing::Test {
   // What the engine writes for `source` with `options`, for comparison.
   std::vector<uint8_t> expected(TargetFormat format, const std::string& source, const engine::ConvertOptions& options) {
     const std::string path = scratch.file("expected");
-    EXPECT_EQ(engine::convert_picture(format, source, path, options), engine::kWritten);
+    EXPECT_EQ(engine::convert_picture(format, source, path, options).code, engine::kWritten);
     return read_bytes(path);
   }
 };

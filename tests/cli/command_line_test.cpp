@@ -73,8 +73,8 @@ TEST_F(CommandLineTest, ReportsEachFailedFileOnceAndExitsWithOne) {
   EXPECT_EQ(r.status, 1);
   const auto err = lines(r.err);
   ASSERT_EQ(err.size(), 2u) << r.err;
-  EXPECT_NE(r.err.find("broken.png: not a picture this program can read"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("missing.jpg: not found"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("broken.png': not a picture this program can read"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("missing.jpg': not found"), std::string::npos) << r.err;
   EXPECT_FALSE(testing::file_exists(work_.file("out/readme.jpg"))) << "folders contribute pictures only";
   EXPECT_TRUE(testing::file_exists(work_.file("out/one.jpg")));
   EXPECT_TRUE(testing::file_exists(work_.file("out/two.jpg")));
@@ -120,7 +120,7 @@ TEST_F(CommandLineTest, TwoInputsNeverShareAnOutput) {
   std::filesystem::copy_file(testing::corpus("jpeg/testimgint.jpg"), pictures_.file("sub/one.jpg"));
   const ProcessRun r = run("--to bmp -r -j 2 -o out " + folder());
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("sub/one.jpg: skipped"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("sub/one.jpg': skipped"), std::string::npos) << r.err;
   // The first input keeps the name.
   EXPECT_EQ(testing::decode_with_netpbm_bmp(work_.file("out/one.bmp")).samples,
             testing::decode_with_djpeg(pictures_.file("one.jpg")).samples);

@@ -158,7 +158,7 @@ TEST_P(AllFormatsTest, EveryTargetHoldsExactlyThePicturesPixels) {
   for (const Target& target : targets()) {
     SCOPED_TRACE(target.name);
     const std::string out = files_.file(std::string("out.") + target.name);
-    ASSERT_EQ(convert_picture(target.format, source, out, target.options), kWritten);
+    ASSERT_EQ(convert_picture(target.format, source, out, target.options).code, kWritten);
     const Pnm expected = target.bilevel
                              ? grey_of(colours, [](uint8_t v) { return static_cast<uint8_t>(v <= 128 ? 0 : 255); })
                          : target.grey ? grey_of(colours)
@@ -182,7 +182,7 @@ TEST_P(AllFormatsTest, JpegKeepsThePictureWithinItsQuality) {
   const Pnm colours = colours_of(loaded);
   for (bool grey : {false, true}) {
     const std::string out = files_.file(grey ? "grey.jpg" : "colour.jpg");
-    ASSERT_EQ(convert_picture(TargetFormat::kJpg, source, out, with([&](auto& o) { o.grey = grey; })), kWritten);
+    ASSERT_EQ(convert_picture(TargetFormat::kJpg, source, out, with([&](auto& o) { o.grey = grey; })).code, kWritten);
     const Pnm written = testing::as_rgb(testing::decode_with_djpeg(out));
     ASSERT_EQ(written.samples.size(), colours.samples.size());
     EXPECT_GT(psnr(written, grey ? grey_of(colours) : colours), 30.0) << (grey ? "grey" : "colour");

@@ -91,16 +91,30 @@ TEST_F(BmpTest, RowsArePaddedToFourBytesAndStoredBottomUp) {
   }
 }
 
-TEST_F(BmpTest, WriterRefusesWhatItCannotDescribe) {
-  ImageBuffer grey;
-  ASSERT_TRUE(grey.create(2, 2, 8, 0));
+TEST_F(BmpTest, WriterRefusesWhatItCannotDescribeAndSaysWhy) {
   bmp::BmpWriter writer;
-  EXPECT_FALSE(writer.open(files_.file("grey.bmp"), grey, {}, nullptr));
   ImageBuffer rgb = testing::make_rgb_picture(2, 2, testing::gradient);
   WriteSettings eight;
   eight.bits = 8;
   EXPECT_FALSE(writer.open(files_.file("eight.bmp"), rgb, eight, nullptr));
+  EXPECT_FALSE(testing::file_exists(files_.file("eight.bmp")));
   EXPECT_FALSE(writer.open(files_.path() + "/no/such/folder/x.bmp", rgb, {}, nullptr));
+  EXPECT_EQ(writer.failure(), "cannot create " + files_.path() + "/no/such/folder/x.bmp: No such file or directory");
+  ImageBuffer empty;
+  EXPECT_FALSE(writer.open(files_.file("empty.bmp"), empty, {}, nullptr));
+  EXPECT_FALSE(testing::file_exists(files_.file("empty.bmp"))) << "no empty file is left for an empty picture";
+}
+
+TEST_F(BmpTest, WriterTakesAGreyPictureThroughItsColours) {
+  ImageBuffer grey;
+  ASSERT_TRUE(grey.create(2, 1, 8, 0));
+  grey.pixels()[0] = 10;
+  grey.pixels()[1] = 200;
+  bmp::BmpWriter writer;
+  ASSERT_TRUE(writer.open(files_.file("grey.bmp"), grey, {}, nullptr));
+  ASSERT_TRUE(writer.write());
+  const testing::Pnm decoded = testing::decode_with_netpbm_bmp(files_.file("grey.bmp"));
+  EXPECT_EQ(decoded.samples, (std::vector<uint8_t>{10, 10, 10, 200, 200, 200}));
 }
 
 TEST_F(BmpTest, ReadsBothRowOrdersAndBothSignatures) {
@@ -209,7 +223,7 @@ TEST(BmpCorpus, RewritingABitmapKeepsItsBytes) {
   // except its image size field, which the writer leaves 0.
   const std::string source = testing::corpus("jpeg/vgl_6434_0018a.bmp");
   const std::string copy = out.file("copy.bmp");
-  ASSERT_EQ(convert_picture(TargetFormat::kBmp, source, copy), kWritten);
+  ASSERT_EQ(convert_picture(TargetFormat::kBmp, source, copy).code, kWritten);
   std::vector<uint8_t> expected = testing::read_bytes(source);
   std::vector<uint8_t> written = testing::read_bytes(copy);
   ASSERT_EQ(written.size(), expected.size());

@@ -19,17 +19,20 @@ class DamagedFileTest : public ::testing::Test {
     const std::string in = files_.file("damaged");
     const std::string out = files_.file("out.bmp");
     testing::write_bytes(in, bytes);
-    const int code = convert_picture(TargetFormat::kBmp, in, out);
+    const int code = convert_picture(TargetFormat::kBmp, in, out).code;
     std::remove(out.c_str());
     EXPECT_TRUE(scratch_.files().empty());
     return code;
   }
 
-  void expect_every_cut_unreadable(const std::vector<uint8_t>& whole) {
+  // Every cut is unreadable, except the last `whole_after` lengths, which
+  // still hold the whole picture (a JPEG missing only its end marker).
+  void expect_every_cut_unreadable(const std::vector<uint8_t>& whole, size_t whole_after = 0) {
     ASSERT_EQ(convert_bytes(whole), kWritten);
     for (size_t length = 0; length < whole.size(); ++length) {
       const std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
-      ASSERT_EQ(convert_bytes(cut), kUnreadable) << "cut to " << length << " of " << whole.size() << " bytes";
+      const ResultCode expected = length + whole_after >= whole.size() ? kWritten : kUnreadable;
+      ASSERT_EQ(convert_bytes(cut), expected) << "cut to " << length << " of " << whole.size() << " bytes";
     }
   }
 
@@ -54,14 +57,40 @@ TEST_F(DamagedFileTest, BitmapCutAtAnyLength) {
   expect_every_cut_unreadable(testing::make_bmp(spec, testing::gradient));
 }
 
+// Cut anywhere inside its data a JPEG is unreadable; without only its
+// two-byte end marker, every row is there and it converts, as djpeg reads it.
 TEST_F(DamagedFileTest, JpegCutAtAnyLength) {
-  expect_every_cut_unreadable(testing::read_bytes(testing::corpus("jpeg/testorig.jpg")));
+  expect_every_cut_unreadable(testing::read_bytes(testing::corpus("jpeg/testorig.jpg")), 2);
 }
 
+// A progressive JPEG cut between two scans is a whole picture of less
+// detail to the decoder; it is unreadable all the same.
 TEST_F(DamagedFileTest, ProgressiveJpegCutAtAnyLength) {
   std::vector<uint8_t> samples(32 * 24 * 3);
   for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>((i * 37) % 256);
-  expect_every_cut_unreadable(testing::make_jpeg(32, 24, 3, samples, 80, true));
+  expect_every_cut_unreadable(testing::make_jpeg(32, 24, 3, samples, 80, true), 2);
+}
+
+// Arithmetic-coded data may legally end early (its encoder leaves out the
+// zero bytes at its end), so a cut is noticed from where the decoder meets
+// the file's end: anywhere before the last block row (the last 10 % of
+// this picture's data), or at an end marker followed by rows that are not
+// the flat colour the decoder makes of no data.
+TEST_F(DamagedFileTest, ArithmeticJpegCutShort) {
+  const std::vector<uint8_t> whole = testing::read_bytes(testing::corpus("jpeg/testimgari.jpg"));
+  ASSERT_EQ(convert_bytes(whole), kWritten);
+  const size_t last_row_data = whole.size() * 9 / 10;
+  for (size_t length = 0; length < last_row_data; length += 7) {
+    const std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
+    ASSERT_EQ(convert_bytes(cut), kUnreadable) << "cut to " << length;
+  }
+  for (size_t length : {whole.size() / 3, whole.size() / 2, whole.size() * 2 / 3}) {
+    std::vector<uint8_t> ended(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
+    ended.insert(ended.end(), {0xFF, 0xD9});
+    EXPECT_EQ(convert_bytes(ended), kUnreadable) << "cut to " << length << " and ended with a marker";
+  }
+  const std::vector<uint8_t> without_end_marker(whole.begin(), whole.end() - 2);
+  EXPECT_EQ(convert_bytes(without_end_marker), kWritten);
 }
 
 TEST_F(DamagedFileTest, CorruptedBitmaps) {
@@ -84,7 +113,7 @@ std::vector<uint8_t> engine_written(TargetFormat format, const testing::TempFold
   spec.height = 6;
   testing::write_bytes(source, testing::make_bmp(spec, testing::gradient));
   const std::string out = folder.file("written");
-  EXPECT_EQ(convert_picture(format, source, out), kWritten);
+  EXPECT_EQ(convert_picture(format, source, out).code, kWritten);
   return testing::read_bytes(out);
 }
 

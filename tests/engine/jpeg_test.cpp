@@ -80,7 +80,7 @@ TEST_F(JpegTest, GreyFileBecomesEightBitGreyAndThenEqualChannels) {
   EXPECT_EQ(grey.palette_count(), 0);
 
   const std::string colour_path = files_.file("colour.jpg");
-  ASSERT_EQ(convert_picture(TargetFormat::kJpg, grey_path, colour_path), kWritten);
+  ASSERT_EQ(convert_picture(TargetFormat::kJpg, grey_path, colour_path).code, kWritten);
   const std::vector<uint8_t> bytes = read_bytes(colour_path);
   EXPECT_EQ(testing::read_jpeg_markers(bytes).components, 3);
   const testing::Pnm decoded = testing::decode_with_djpeg(colour_path);
@@ -203,7 +203,8 @@ TEST_F(JpegTest, WriterFailsOnAnEmptyPictureOrAnUnwritablePath) {
   EXPECT_FALSE(writer.open(files_.file("empty.jpg"), empty, {}, nullptr));
   EXPECT_FALSE(testing::file_exists(files_.file("empty.jpg"))) << "nothing is created for an empty picture";
   ImageBuffer picture = testing::make_rgb_picture(2, 2, testing::gradient);
-  EXPECT_TRUE(writer.open(files_.path() + "/missing/x.jpg", picture, {}, nullptr));
+  EXPECT_FALSE(writer.open(files_.path() + "/missing/x.jpg", picture, {}, nullptr));
+  EXPECT_NE(writer.failure().find("No such file or directory"), std::string::npos) << writer.failure();
   EXPECT_FALSE(writer.write());
 }
 

@@ -141,7 +141,7 @@ TEST(PngSuite, FilesWithoutGammaOrWithSrgbReadUnchanged) {
   EXPECT_EQ(0, std::memcmp(picture.pixels(), grey.data(), grey.size()));
 
   const std::string plain = files.file("plain.png");
-  ASSERT_EQ(convert_picture(TargetFormat::kPng, srgb, plain), kWritten);
+  ASSERT_EQ(convert_picture(TargetFormat::kPng, srgb, plain).code, kWritten);
   ImageBuffer again;
   ASSERT_EQ(load_picture(plain, again), kLoaded);
   for (size_t i = 0; i < grey.size(); ++i) ASSERT_EQ(again.pixels()[3 * i], grey[i]);
@@ -178,7 +178,7 @@ TEST(PngWriter, CommandWritesInterlacedEightBitRgbWithoutPalette) {
   const std::string bmp = files.file("in.bmp");
   testing::write_bytes(bmp, testing::make_bmp({}, testing::gradient));
   const std::string out = files.file("out.png");
-  ASSERT_EQ(convert_picture(TargetFormat::kPng, bmp, out), kWritten);
+  ASSERT_EQ(convert_picture(TargetFormat::kPng, bmp, out).code, kWritten);
   const Chunks c = chunks_of(testing::read_bytes(out));
   EXPECT_EQ(c.depth, 8);
   EXPECT_EQ(c.colour_type, 2);

@@ -150,7 +150,7 @@ TEST(TiffWriter, ColourFilesAreUncompressedRgbRowsAsStored) {
   spec.height = 3;
   testing::write_bytes(source, testing::make_bmp(spec, testing::gradient));
   const std::string out = files.file("out.tif");
-  ASSERT_EQ(convert_picture(TargetFormat::kTif, source, out), kWritten);
+  ASSERT_EQ(convert_picture(TargetFormat::kTif, source, out).code, kWritten);
   const TiffTags t = read_tags(out);
   EXPECT_EQ(t.width, 5u);
   EXPECT_EQ(t.samples, 3);
@@ -178,7 +178,7 @@ TEST(TiffWriter, GreyFilesStoreGreyLevelsOverAGreyRamp) {
   const std::string out = files.file("grey.tif");
   ConvertOptions grey;
   grey.grey = true;
-  ASSERT_EQ(convert_picture(TargetFormat::kTif, source, out, grey), kWritten);
+  ASSERT_EQ(convert_picture(TargetFormat::kTif, source, out, grey).code, kWritten);
   const TiffTags t = read_tags(out);
   EXPECT_EQ(t.samples, 1);
   EXPECT_EQ(t.photometric, PHOTOMETRIC_PALETTE);

@@ -28,7 +28,7 @@ struct HostileHeaders : ::testing::Test {
     write_bytes(source, bytes);
     const long before = peak_megabytes();
     for (TargetFormat format : {TargetFormat::kBmp, TargetFormat::kPng, TargetFormat::kPcx, TargetFormat::kTif}) {
-      const int code = engine::convert_picture(format, source, files.file("out"));
+      const int code = engine::convert_picture(format, source, files.file("out")).code;
       EXPECT_TRUE(code == engine::kUnreadable || code == engine::kWriteFailed) << code;
       EXPECT_TRUE(scratch.files().empty());
     }

@@ -23,7 +23,7 @@ TEST(TwoThreads, EveryOutputMatchesTheSameConversionDoneAlone) {
   for (const std::string& source : sources) {
     for (const auto& target : engine::target_formats()) {
       const std::string path = files.file("alone");
-      ASSERT_EQ(engine::convert_picture(target.format, source, path), engine::kWritten) << source;
+      ASSERT_EQ(engine::convert_picture(target.format, source, path).code, engine::kWritten) << source;
       expected.push_back(read_bytes(path));
     }
   }
@@ -34,7 +34,7 @@ TEST(TwoThreads, EveryOutputMatchesTheSameConversionDoneAlone) {
       for (size_t job = 0; job < expected.size(); ++job) {
         const auto format = engine::target_formats()[job % 10].format;
         const std::string path = files.file("t" + std::to_string(thread) + "_" + std::to_string(job));
-        const bool same = engine::convert_picture(format, sources[job / 10], path) == engine::kWritten &&
+        const bool same = engine::convert_picture(format, sources[job / 10], path).code == engine::kWritten &&
                           read_bytes(path) == expected[job];
         if (!same) wrong[thread].push_back(path);
       }

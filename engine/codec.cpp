@@ -1,0 +1,73 @@
+#include "engine/codec.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace quorvant::engine {
+
+std::string size_refusal(const WriterNeeds& needs, const ImageBuffer& picture) {
+  auto refusal = [&](int32_t size, int32_t largest, const char* measure) {
+    return std::string(needs.limited_by) + ": " + std::to_string(size) + " pixels " + measure + " is too " + measure +
+           " (at most " + std::to_string(largest) + ")";
+  };
+  if (picture.width() > needs.largest_width) return refusal(picture.width(), needs.largest_width, "wide");
+  if (picture.height() > needs.largest_height) return refusal(picture.height(), needs.largest_height, "high");
+  return {};
+}
+
+bool ImageWriter::open(const Destination& destination, const ImageBuffer& source, const WriteSettings& settings,
+                       ProgressCallback progress) {
+  close();
+  forget_failure();
+  const WriterNeeds needs = this->needs(settings);
+  if (!needs.valid) return fail("the format cannot be written with these settings");
+  if (source.empty()) return fail("there is no picture to write");
+  if (std::string why = size_refusal(needs, source); !why.empty()) return fail(std::move(why));
+
+  // The one place where a picture is brought into the form its writer takes.
+  const ImageBuffer* picture = in_form(source, needs.bits, needs.palette_count, converted_);
+  if (picture == nullptr) {
+    fail(converted_.failure());
+    close();
+    return false;
+  }
+
+  UniqueFd file = destination.create();
+  if (!file) {
+    fail("cannot create " + destination.name() + ": " + std::strerror(errno));
+    close();
+    return false;
+  }
+  destination_ = destination;
+  if (!start(std::move(file), *picture, settings, std::move(progress))) {
+    abandon();
+    return false;
+  }
+  return true;
+}
+
+bool ImageWriter::write() {
+  if (!destination_) return fail("the writer is not open");
+  const bool written = write_format();
+  if (!written) {
+    abandon();
+    return false;
+  }
+  close();
+  return true;
+}
+
+void ImageWriter::abandon() {
+  // The format's own objects let go of the file before it is discarded.
+  const std::optional<Destination> destination = std::move(destination_);
+  close();
+  if (destination) destination->discard();
+}
+
+void ImageWriter::close() {
+  close_format();
+  converted_.clear();
+  destination_.reset();
+}
+
+}  // namespace quorvant::engine
