@@ -192,10 +192,11 @@ TEST_F(CommandLineTest, ShowsAProgressBarOnATerminalUnlessQuiet) {
 namespace quorvant::cli {
 namespace {
 
-TEST(Interruption, FinishesTheRunningFileAndLeavesNothingHalfDone) {
+TEST(Interruption, FinishesTheRunningFileAndAccountsForEveryOther) {
   testing::TempFolder pictures;
   testing::TempFolder out;
   testing::TempFolder scratch;
+  testing::TempFolder printed;
   constexpr int kCount = 400;
   for (int i = 0; i < kCount; ++i) {
     std::filesystem::copy_file(testing::corpus("jpeg/testorig.jpg"), pictures.file("p" + std::to_string(i) + ".jpg"));
@@ -203,7 +204,9 @@ TEST(Interruption, FinishesTheRunningFileAndLeavesNothingHalfDone) {
   const pid_t child = ::fork();
   if (child == 0) {
     ::setenv("TMPDIR", scratch.path().c_str(), 1);
-    ::execl(QUORVANT_CONVERT, QUORVANT_CONVERT, "--to", "bmp", "-q", "-j", "1", "-o", out.path().c_str(),
+    ::freopen(printed.file("out").c_str(), "w", stdout);
+    ::freopen(printed.file("err").c_str(), "w", stderr);
+    ::execl(QUORVANT_CONVERT, QUORVANT_CONVERT, "--to", "bmp", "--json", "-j", "1", "-o", out.path().c_str(),
             pictures.path().c_str(), static_cast<char*>(nullptr));
     ::_exit(127);
   }
@@ -226,6 +229,23 @@ TEST(Interruption, FinishesTheRunningFileAndLeavesNothingHalfDone) {
     EXPECT_EQ(testing::decode_with_netpbm_bmp(entry.path().string()).width, 227) << entry.path();
   }
   EXPECT_TRUE(std::filesystem::is_empty(scratch.path())) << "no scratch file left";
+
+  // Every file has its object: the written ones, and the others skipped.
+  const auto json_bytes = testing::read_bytes(printed.file("out"));
+  const auto objects = lines(std::string(json_bytes.begin(), json_bytes.end()));
+  EXPECT_EQ(objects.size(), static_cast<size_t>(kCount));
+  size_t skipped = 0;
+  for (const std::string& line : objects) skipped += line.find("skipped: interrupted") != std::string::npos;
+  EXPECT_EQ(skipped, kCount - outputs());
+  const auto err_bytes = testing::read_bytes(printed.file("err"));
+  const std::string err(err_bytes.begin(), err_bytes.end());
+  EXPECT_NE(err.find("interrupted"), std::string::npos) << err;
+  // The notice, a line for the file that was running (none when the signal
+  // fell between two files) and a line per skipped file.
+  size_t finishing = 0;
+  for (const std::string& line : lines(err)) finishing += line.find(": finishing") != std::string::npos;
+  EXPECT_LE(finishing, 1u);
+  EXPECT_EQ(lines(err).size(), 1 + finishing + (kCount - outputs())) << err;
 }
 
 }  // namespace
