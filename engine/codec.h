@@ -109,6 +109,8 @@ class ImageWriter : public Codec {
   // The form and limits of this format for `settings`: the one place each
   // format declares them.
   virtual WriterNeeds needs(const WriteSettings& settings) const = 0;
+  // The memory the format's library needs besides the picture, at most.
+  virtual uint64_t working_memory(const WriteSettings&, int32_t /*width*/, int32_t /*height*/) const { return 0; }
 
   // Checks the request against needs(), refusing a picture the format
   // cannot describe before anything is created; brings the picture into

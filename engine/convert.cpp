@@ -1,5 +1,6 @@
 #include "engine/convert.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <string>
@@ -128,12 +129,18 @@ std::optional<uint64_t> conversion_memory(TargetFormat format, const std::string
   const std::optional<PictureHeader> header = read_picture_header(source);
   if (!header) return std::nullopt;
   const Recipe& recipe = kRecipes[static_cast<int>(format)];
-  const WriterNeeds needs = recipe.make()->needs(recipe.settings(options));
+  const std::unique_ptr<ImageWriter> writer = recipe.make();
+  const WriteSettings settings = recipe.settings(options);
+  const WriterNeeds needs = writer->needs(settings);
   const auto pixels = static_cast<uint64_t>(header->width) * static_cast<uint64_t>(header->height);
-  uint64_t total = pixels * (header->bits / 8) + header->working_bytes;
-  // A picture not already in the writer's form is copied into it.
-  if (header->bits != needs.bits || needs.palette_count != 0 || header->bits == 8) total += pixels * (needs.bits / 8);
-  return total;
+  // The reader's working memory is gone before the writer starts: the peak
+  // is the picture and the larger of the two stages' own needs. A picture
+  // not already in the writer's form is copied into it (an 8-bit picture
+  // may be a palette picture: counted as one that is copied).
+  const uint64_t copy =
+      (header->bits != needs.bits || needs.palette_count != 0 || header->bits == 8) ? pixels * (needs.bits / 8) : 0;
+  const uint64_t writing = copy + writer->working_memory(settings, header->width, header->height);
+  return pixels * (header->bits / 8) + std::max(header->working_bytes, writing);
 }
 
 }  // namespace quorvant::engine

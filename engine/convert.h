@@ -39,8 +39,9 @@ Conversion convert_picture(TargetFormat format, const std::string& source, const
                            const ConvertOptions& options = {});
 
 // About how much memory converting `source` takes at its peak, in bytes:
-// the picture, the reader's working memory, and the copy of the picture
-// the target's form needs; nothing when no reader accepts the file. Read
+// the picture, and the larger of the reader's working memory and the
+// writer's (the copy of the picture the target's form needs, and what the
+// target's library keeps); nothing when no reader accepts the file. Read
 // from the file's header only.
 std::optional<uint64_t> conversion_memory(TargetFormat format, const std::string& source,
                                           const ConvertOptions& options = {});

@@ -29,7 +29,7 @@ bool is_restart_marker(int marker) { return marker >= 0xD0 && marker <= 0xD7; }
 // libjpeg calls this before it reads each row of each scan.
 void watch_scans(j_common_ptr cinfo) {
   if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMostScans) {
-    fail_operation(cinfo, "damaged JPEG data: more scans than any encoder writes");
+    fail_operation(cinfo, "more scans than any encoder writes");
   }
 }
 

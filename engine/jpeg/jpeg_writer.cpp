@@ -13,6 +13,14 @@ WriterNeeds JpegWriter::needs(const WriteSettings& settings) const {
   return needs;
 }
 
+uint64_t JpegWriter::working_memory(const WriteSettings& settings, int32_t width, int32_t height) const {
+  if (!settings.optimise) return 0;
+  // 128 bytes of coefficients per 8 x 8 block: for colour, full-size luma
+  // and two chroma planes of a quarter size (libjpeg's default sampling).
+  const uint64_t blocks = ((static_cast<uint64_t>(width) + 15) / 16) * ((static_cast<uint64_t>(height) + 15) / 16);
+  return blocks * (settings.colour ? 6 : 4) * sizeof(JBLOCK);
+}
+
 bool JpegWriter::start(UniqueFd file, const ImageBuffer& picture, const WriteSettings& settings,
                        ProgressCallback progress) {
   file_ = File::adopt(std::move(file), destination_name());

@@ -13,6 +13,9 @@ class JpegWriter final : public ImageWriter {
   // Colour takes 24 bits, grey 8-bit grey levels; libjpeg describes at most
   // 65500 pixels a side.
   WriterNeeds needs(const WriteSettings& settings) const override;
+  // Optimised Huffman tables take two passes over every coefficient of the
+  // picture, which libjpeg keeps in memory.
+  uint64_t working_memory(const WriteSettings& settings, int32_t width, int32_t height) const override;
 
  private:
   bool start(UniqueFd file, const ImageBuffer& picture, const WriteSettings& settings,
