@@ -33,13 +33,25 @@ size_t utf8_sequence_length(std::string_view text, size_t i) {
   return length;
 }
 
-}  // namespace
+// How one kind of escaping treats what is not plain printable ASCII.
+struct EscapeRules {
+  char quote;           // escaped with a backslash, as is the backslash; 0: none
+  const char* control;  // printf format for a C0 control or DEL byte
+  const char* invalid;  // printf format for a byte that is not UTF-8 (given the byte)
+  bool escape_c1;       // C1 controls (U+0080 to U+009F) as \u00NN
+};
 
-std::string json_string(std::string_view text) {
-  std::string out = "\"";
+constexpr EscapeRules kJson{'"', "\\u%04x", "\\ufffd", false};
+constexpr EscapeRules kTerminal{0, "\\x%02x", "\\x%02x", true};
+constexpr EscapeRules kQuotedName{'\'', "\\x%02x", "\\x%02x", true};
+
+std::string escape(std::string_view text, const EscapeRules& rules) {
+  std::string out;
+  char escaped[12];
   for (size_t i = 0; i < text.size();) {
     const auto c = static_cast<unsigned char>(text[i]);
-    if (c == '"' || c == '\\') {
+    size_t length = 1;
+    if (rules.quote != 0 && (c == static_cast<unsigned char>(rules.quote) || c == '\\')) {
       out += '\\';
       out += static_cast<char>(c);
     } else if (c == '\n') {
@@ -47,66 +59,31 @@ std::string json_string(std::string_view text) {
     } else if (c == '\t') {
       out += "\\t";
     } else if (c < 0x20 || c == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      std::snprintf(escaped, sizeof escaped, rules.control, c);
       out += escaped;
     } else if (c < 0x80) {
       out += static_cast<char>(c);
-    } else if (const size_t length = utf8_sequence_length(text, i); length > 0) {
+    } else if (length = utf8_sequence_length(text, i); length == 0) {
+      std::snprintf(escaped, sizeof escaped, rules.invalid, c);
+      out += escaped;
+      length = 1;
+    } else if (rules.escape_c1 && length == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(text[i + 1]));
+      out += escaped;
+    } else {
       out.append(text.substr(i, length));
-      i += length;
-      continue;
-    } else {
-      out += "\\ufffd";
     }
-    ++i;
-  }
-  out += '"';
-  return out;
-}
-
-namespace {
-
-std::string escaped_text(std::string_view text, bool quoted) {
-  std::string out;
-  for (size_t i = 0; i < text.size();) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    char escape[12];
-    if (quoted && (c == '\'' || c == '\\')) {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c < 0x20 || c == 0x7F) {
-      std::snprintf(escape, sizeof escape, "\\x%02x", c);
-      out += escape;
-    } else if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (const size_t length = utf8_sequence_length(text, i); length == 0) {
-      std::snprintf(escape, sizeof escape, "\\x%02x", c);
-      out += escape;
-    } else {
-      // C1 controls (U+0080 to U+009F) drive some terminals as well.
-      if (length == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
-        std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned char>(text[i + 1]));
-        out += escape;
-      } else {
-        out.append(text.substr(i, length));
-      }
-      i += length;
-      continue;
-    }
-    ++i;
+    i += length;
   }
   return out;
 }
 
 }  // namespace
 
-std::string terminal_text(std::string_view text) { return escaped_text(text, false); }
+std::string json_string(std::string_view text) { return '"' + escape(text, kJson) + '"'; }
 
-std::string quote(std::string_view name) { return "'" + escaped_text(name, true) + "'"; }
+std::string terminal_text(std::string_view text) { return escape(text, kTerminal); }
+
+std::string quote(std::string_view name) { return "'" + escape(name, kQuotedName) + "'"; }
 
 }  // namespace quorvant::cli

@@ -5,6 +5,15 @@
 
 namespace quorvant::engine {
 
+WriterNeeds sixteen_bit_sizes(const char* limited_by, int32_t largest_width) {
+  WriterNeeds needs;
+  needs.bits = 24;
+  needs.largest_width = largest_width;
+  needs.largest_height = 65535;
+  needs.limited_by = limited_by;
+  return needs;
+}
+
 std::string size_refusal(const WriterNeeds& needs, const ImageBuffer& picture) {
   auto refusal = [&](int32_t size, int32_t largest, const char* measure) {
     return std::string(needs.limited_by) + ": " + std::to_string(size) + " pixels " + measure + " is too " + measure +

@@ -143,6 +143,10 @@ class ImageWriter : public Codec {
   std::optional<Destination> destination_;  // set while open
 };
 
+// The needs of a 24-bit format whose header keeps sizes in 16-bit fields:
+// `limited_by` says so for messages; the width may be limited further.
+WriterNeeds sixteen_bit_sizes(const char* limited_by, int32_t largest_width = 65535);
+
 // Why `picture` does not fit `needs`, in words; empty when it fits.
 std::string size_refusal(const WriterNeeds& needs, const ImageBuffer& picture);
 

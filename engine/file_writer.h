@@ -1,5 +1,5 @@
 // The plumbing of the formats that write their bytes themselves through a
-// File (BMP, PCX, PIC, PNM, SGI): the file is taken when the writer starts;
+// File (BMP, JPEG, PCX, PIC, PNG, PNM, SGI): the file is taken when the writer starts;
 // write() runs the format's body, makes the last progress call, closes the
 // file and answers whether every byte reached it.
 #pragma once

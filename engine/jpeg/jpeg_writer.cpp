@@ -1,5 +1,8 @@
 #include "engine/jpeg/jpeg_writer.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace quorvant::engine::jpeg {
 
 WriterNeeds JpegWriter::needs(const WriteSettings& settings) const {
@@ -21,62 +24,44 @@ uint64_t JpegWriter::working_memory(const WriteSettings& settings, int32_t width
   return blocks * (settings.colour ? 6 : 4) * sizeof(JBLOCK);
 }
 
-bool JpegWriter::start(UniqueFd file, const ImageBuffer& picture, const WriteSettings& settings,
-                       ProgressCallback progress) {
-  file_ = File::adopt(std::move(file), destination_name());
-  if (!file_) return fail(file_.failure());
-  picture_ = &picture;
-  settings_ = settings;
-  progress_ = std::move(progress);
-  return true;
+bool JpegWriter::write_body(File& file, const ImageBuffer& picture) {
+  const bool ok = compress(file, picture);
+  if (created_) jpeg_destroy_compress(&compress_);
+  created_ = false;
+  compress_ = {};
+  return ok;
 }
 
-bool JpegWriter::write_format() {
-  bool ok = compress();
-  report_progress(progress_, kPhaseWriting, picture_->height() - 1, picture_->height());
-  if (created_) {
-    jpeg_destroy_compress(&compress_);
-    created_ = false;
-  }
-  ok = file_.close() && ok;
-  return ok || fail(file_.failure());
-}
-
-bool JpegWriter::compress() {
+bool JpegWriter::compress(File& file, const ImageBuffer& picture) {
   compress_.err = install_errors(errors_);
-  if (setjmp(errors_.recovery) != 0) return fail(errors_.message);
+  if (setjmp(errors_.recovery) != 0) {
+    // libjpeg writes through stdio itself: a failed write is the reason.
+    if (std::ferror(file.get()) != 0) return fail("cannot write " + destination_name() + ": " + std::strerror(errno));
+    return fail(std::string("cannot write the JPEG file: ") + errors_.message);
+  }
   created_ = true;  // a zeroed object is safe to destroy even if creation fails
   jpeg_create_compress(&compress_);
-  jpeg_stdio_dest(&compress_, file_.get());
+  jpeg_stdio_dest(&compress_, file.get());
 
-  compress_.image_width = static_cast<JDIMENSION>(picture_->width());
-  compress_.image_height = static_cast<JDIMENSION>(picture_->height());
-  compress_.input_components = settings_.colour ? 3 : 1;
-  compress_.in_color_space = settings_.colour ? JCS_RGB : JCS_GRAYSCALE;
+  const WriteSettings& wanted = settings();
+  compress_.image_width = static_cast<JDIMENSION>(picture.width());
+  compress_.image_height = static_cast<JDIMENSION>(picture.height());
+  compress_.input_components = wanted.colour ? 3 : 1;
+  compress_.in_color_space = wanted.colour ? JCS_RGB : JCS_GRAYSCALE;
   jpeg_set_defaults(&compress_);
-  compress_.optimize_coding = settings_.optimise ? TRUE : FALSE;
-  compress_.smoothing_factor = settings_.smoothing;
-  jpeg_set_quality(&compress_, settings_.quality, TRUE);
+  compress_.optimize_coding = wanted.optimise ? TRUE : FALSE;
+  compress_.smoothing_factor = wanted.smoothing;
+  jpeg_set_quality(&compress_, wanted.quality, TRUE);
   jpeg_start_compress(&compress_, TRUE);
 
   while (compress_.next_scanline < compress_.image_height) {
     // libjpeg takes non-const rows but only reads them.
-    JSAMPROW row = const_cast<JSAMPROW>(picture_->row(static_cast<int32_t>(compress_.next_scanline)));
+    JSAMPROW row = const_cast<JSAMPROW>(picture.row(static_cast<int32_t>(compress_.next_scanline)));
     jpeg_write_scanlines(&compress_, &row, 1);
-    report_progress(progress_, kPhaseWriting, static_cast<int32_t>(compress_.next_scanline), picture_->height());
+    row_written(static_cast<int32_t>(compress_.next_scanline));
   }
   jpeg_finish_compress(&compress_);
   return true;
-}
-
-void JpegWriter::close_format() {
-  if (created_) jpeg_destroy_compress(&compress_);
-  created_ = false;
-  compress_ = {};
-  file_.close();
-  picture_ = nullptr;
-  settings_ = {};
-  progress_ = nullptr;
 }
 
 }  // namespace quorvant::engine::jpeg

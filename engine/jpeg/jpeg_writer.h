@@ -1,13 +1,12 @@
 // Writes a picture as a baseline JFIF JPEG, in colour or in grey.
 #pragma once
 
-#include "engine/codec.h"
-#include "engine/file.h"
+#include "engine/file_writer.h"
 #include "engine/jpeg/jpeg_errors.h"
 
 namespace quorvant::engine::jpeg {
 
-class JpegWriter final : public ImageWriter {
+class JpegWriter final : public FileWriter {
  public:
   ~JpegWriter() override { close(); }
   // Colour takes 24 bits, grey 8-bit grey levels; libjpeg describes at most
@@ -18,17 +17,10 @@ class JpegWriter final : public ImageWriter {
   uint64_t working_memory(const WriteSettings& settings, int32_t width, int32_t height) const override;
 
  private:
-  bool start(UniqueFd file, const ImageBuffer& picture, const WriteSettings& settings,
-             ProgressCallback progress) override;
-  bool write_format() override;
-  void close_format() override;
+  bool write_body(File& file, const ImageBuffer& picture) override;
   // Sets the recovery point; see jpeg_errors.h for its rules.
-  bool compress();
+  bool compress(File& file, const ImageBuffer& picture);
 
-  File file_;
-  const ImageBuffer* picture_ = nullptr;
-  WriteSettings settings_;
-  ProgressCallback progress_;
   JpegErrors errors_{};
   jpeg_compress_struct compress_{};
   bool created_ = false;

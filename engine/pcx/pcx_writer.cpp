@@ -9,14 +9,9 @@
 namespace quorvant::engine::pcx {
 
 WriterNeeds PcxWriter::needs(const WriteSettings&) const {
-  WriterNeeds needs;
-  needs.bits = 24;
   // xmax and ymax are 16-bit fields, and so is the even byte count of a
   // plane's line: 65535 pixels would need 65536 bytes.
-  needs.largest_width = 65534;
-  needs.largest_height = 65535;
-  needs.limited_by = "PCX stores sizes in 16 bits";
-  return needs;
+  return sixteen_bit_sizes("PCX stores sizes in 16 bits", 65534);
 }
 
 bool PcxWriter::write_body(File& file, const ImageBuffer& picture) {

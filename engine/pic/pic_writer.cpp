@@ -22,12 +22,8 @@ constexpr uint8_t kRedGreenBlue = 0x80 | 0x40 | 0x20;
 }  // namespace
 
 WriterNeeds PicWriter::needs(const WriteSettings& settings) const {
-  WriterNeeds needs;
+  WriterNeeds needs = sixteen_bit_sizes("PIC stores sizes in 16 bits");
   needs.valid = settings.bits == 24;
-  needs.bits = 24;
-  needs.largest_width = 65535;
-  needs.largest_height = 65535;
-  needs.limited_by = "PIC stores sizes in 16 bits";
   return needs;
 }
 

@@ -21,34 +21,23 @@ WriterNeeds PngWriter::needs(const WriteSettings& settings) const {
   return needs;
 }
 
-bool PngWriter::start(UniqueFd file, const ImageBuffer& picture, const WriteSettings&, ProgressCallback progress) {
-  file_ = File::adopt(std::move(file), destination_name());
-  if (!file_) return fail(file_.failure());
-  picture_ = &picture;
-  progress_ = std::move(progress);
-  return true;
-}
-
-bool PngWriter::write_format() {
-  bool ok = encode();
-  report_progress(progress_, kPhaseWriting, picture_->height() - 1, picture_->height());
+bool PngWriter::write_body(File& file, const ImageBuffer& picture) {
+  const bool ok = encode(file, picture);
   if (png_ != nullptr) png_destroy_write_struct(&png_, info_ != nullptr ? &info_ : nullptr);
   png_ = nullptr;
   info_ = nullptr;
-  ok = file_.close() && ok;
   // A failed write of the file is the reason, not libpng's report of it.
-  return ok || fail(file_.failure()) || fail(errors_.message);
+  return ok || fail(file.failure()) || fail(std::string("cannot write the PNG file: ") + errors_.message);
 }
 
-bool PngWriter::encode() {
+bool PngWriter::encode(File& file, const ImageBuffer& picture) {
   png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, &errors_, jump_to_recovery, ignore_warning);
   if (png_ == nullptr) return false;
   info_ = png_create_info_struct(png_);
   if (info_ == nullptr) return false;
   if (setjmp(errors_.recovery) != 0) return false;
-  png_set_write_fn(png_, &file_, write_to_file, flush_file);
+  png_set_write_fn(png_, &file, write_to_file, flush_file);
 
-  const ImageBuffer& picture = *picture_;
   int colour_type = PNG_COLOR_TYPE_RGB;
   if (picture.bits() == 8) {
     colour_type = PNG_COLOR_TYPE_PALETTE;
@@ -74,20 +63,11 @@ bool PngWriter::encode() {
       // libpng takes non-const rows but only reads them.
       png_bytep row = const_cast<png_bytep>(picture.row(y));
       png_write_rows(png_, &row, 1);
-      report_progress(progress_, kPhaseWriting, y, picture.height());
+      row_written(y);
     }
   }
   png_write_end(png_, nullptr);
   return true;
-}
-
-void PngWriter::close_format() {
-  if (png_ != nullptr) png_destroy_write_struct(&png_, info_ != nullptr ? &info_ : nullptr);
-  png_ = nullptr;
-  info_ = nullptr;
-  file_.close();
-  picture_ = nullptr;
-  progress_ = nullptr;
 }
 
 }  // namespace quorvant::engine::png

@@ -5,13 +5,12 @@
 
 #include <array>
 
-#include "engine/codec.h"
-#include "engine/file.h"
+#include "engine/file_writer.h"
 #include "engine/png/png_support.h"
 
 namespace quorvant::engine::png {
 
-class PngWriter final : public ImageWriter {
+class PngWriter final : public FileWriter {
  public:
   ~PngWriter() override { close(); }
   // settings.bits 8 (with settings.palette_count 1..256), 24 or 32; any
@@ -20,20 +19,14 @@ class PngWriter final : public ImageWriter {
   WriterNeeds needs(const WriteSettings& settings) const override;
 
  private:
-  bool start(UniqueFd file, const ImageBuffer& picture, const WriteSettings& settings,
-             ProgressCallback progress) override;
-  bool write_format() override;
-  void close_format() override;
+  bool write_body(File& file, const ImageBuffer& picture) override;
   // Sets the recovery point; see png_support.h for its rules.
-  bool encode();
+  bool encode(File& file, const ImageBuffer& picture);
 
-  File file_;
   png_structp png_ = nullptr;
   png_infop info_ = nullptr;
   PngErrors errors_{};
   std::array<png_color, 256> palette_{};
-  const ImageBuffer* picture_ = nullptr;
-  ProgressCallback progress_;
 };
 
 }  // namespace quorvant::engine::png

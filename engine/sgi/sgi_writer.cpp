@@ -15,14 +15,7 @@ constexpr char kImageName[] = "Imvolta SGI Exports";
 
 }  // namespace
 
-WriterNeeds SgiWriter::needs(const WriteSettings&) const {
-  WriterNeeds needs;
-  needs.bits = 24;
-  needs.largest_width = 65535;
-  needs.largest_height = 65535;
-  needs.limited_by = "SGI stores sizes in 16 bits";
-  return needs;
-}
+WriterNeeds SgiWriter::needs(const WriteSettings&) const { return sixteen_bit_sizes("SGI stores sizes in 16 bits"); }
 
 bool SgiWriter::write_body(File& file, const ImageBuffer& picture) {
   const int32_t width = picture.width();

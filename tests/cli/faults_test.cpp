@@ -75,16 +75,7 @@ std::vector<std::string> entries(const std::string& folder) {
   return names;
 }
 
-// Waits, polling, until `condition` holds; false after a generous time.
-template <class Condition>
-bool eventually(Condition condition) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
+using testing::eventually;
 
 // A converter started in the background with its own scratch folder.
 class Child {
@@ -251,16 +242,15 @@ TEST_F(FaultsTest, EveryFailureNamesItsCause) {
                                               " --to bmp -o out " + shell_quote(pictures_.file("a.jpg")),
                                           work_);
   EXPECT_EQ(no_scratch.status, 1);
-  EXPECT_NE(no_scratch.err.find("cannot make scratch space in " + scratch_.file("gone") +
-                                ": No such file or directory"),
-            std::string::npos)
+  EXPECT_NE(
+      no_scratch.err.find("cannot make scratch space in " + scratch_.file("gone") + ": No such file or directory"),
+      std::string::npos)
       << no_scratch.err;
 
   write_bitmap(pictures_.file("wide.bmp"), 70000, 1);
   const ProcessRun wide =
       run_shell(convert_command() + " --to pcx -o out " + shell_quote(pictures_.file("wide.bmp")), work_);
-  EXPECT_NE(wide.err.find("PCX stores sizes in 16 bits: 70000 pixels wide is too wide"), std::string::npos)
-      << wide.err;
+  EXPECT_NE(wide.err.find("PCX stores sizes in 16 bits: 70000 pixels wide is too wide"), std::string::npos) << wide.err;
 
   // With few file descriptors left, a picture that cannot be opened is not
   // "not a picture": the cause is named.

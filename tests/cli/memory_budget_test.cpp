@@ -1,5 +1,7 @@
 #include "cli/memory_budget.h"
 
+#include "tests/support/test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,16 +12,7 @@
 namespace quorvant::cli {
 namespace {
 
-// Waits, polling, until `condition` holds; false after a generous time.
-template <class Condition>
-bool eventually(Condition condition) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+using testing::eventually;
 
 TEST(MemoryBudget, HoldsBackWhatDoesNotFitBesideTheRunningOnes) {
   std::atomic<int> told{0};

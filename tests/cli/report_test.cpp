@@ -15,6 +15,23 @@ TEST(JsonString, EscapesWhatJsonRequires) {
   EXPECT_EQ(json_string("\xc0\xaf"), "\"\\ufffd\\ufffd\"") << "no overlong forms";
 }
 
+TEST(TerminalText, EscapesWhatCouldSplitALineOrDriveTheTerminal) {
+  EXPECT_EQ(terminal_text("plain 'text' \\ too"), "plain 'text' \\ too");
+  EXPECT_EQ(terminal_text("a\nb\tc\x1b[31m\x7f"), "a\\nb\\tc\\x1b[31m\\x7f");
+  EXPECT_EQ(terminal_text("\xc2\x9b"
+                          "2J"),
+            "\\u009b2J")
+      << "a C1 control sequence introducer";
+  EXPECT_EQ(terminal_text("保存文件 \xc2\xa0"), "保存文件 \xc2\xa0") << "printable UTF-8 stays";
+  EXPECT_EQ(terminal_text("bad\xff"), "bad\\xff");
+}
+
+TEST(Quote, PutsANameInQuotesThatItCannotLeave) {
+  EXPECT_EQ(quote("photo.jpg"), "'photo.jpg'");
+  EXPECT_EQ(quote("it's\\.jpg"), "'it\\'s\\\\.jpg'");
+  EXPECT_EQ(quote("two\nlines.jpg"), "'two\\nlines.jpg'");
+}
+
 TEST(JsonLine, HasTheFourFields) {
   const Outcome outcome{"in/a.jpg", "out/a.png", -3, "not a picture this program can read"};
   EXPECT_EQ(json_line(outcome),

@@ -98,14 +98,14 @@ struct TestJpegError {
 }
 }  // namespace
 
-std::vector<uint8_t> make_jpeg(int width, int height, int components, const std::vector<uint8_t>& samples, int quality,
-                               bool progressive) {
+std::vector<uint8_t> encode_jpeg(const JpegEncoding& e, const std::function<uint8_t(int x, int y, int c)>& sample) {
   jpeg_compress_struct c{};
   TestJpegError error{};
   c.err = jpeg_std_error(&error.manager);
   error.manager.error_exit = test_jpeg_error_exit;
   unsigned char* memory = nullptr;
   unsigned long size = 0;
+  std::vector<uint8_t> row(static_cast<size_t>(e.width * e.components));
   if (setjmp(error.jump) != 0) {
     jpeg_destroy_compress(&c);
     std::free(memory);
@@ -114,24 +114,47 @@ std::vector<uint8_t> make_jpeg(int width, int height, int components, const std:
   }
   jpeg_create_compress(&c);
   jpeg_mem_dest(&c, &memory, &size);
-  c.image_width = static_cast<JDIMENSION>(width);
-  c.image_height = static_cast<JDIMENSION>(height);
-  c.input_components = components;
-  c.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
+  c.image_width = static_cast<JDIMENSION>(e.width);
+  c.image_height = static_cast<JDIMENSION>(e.height);
+  c.input_components = e.components;
+  c.in_color_space = e.components == 1 ? JCS_GRAYSCALE : e.components == 3 ? JCS_RGB : JCS_CMYK;
   jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, quality, TRUE);
-  if (progressive) jpeg_simple_progression(&c);
+  jpeg_set_quality(&c, e.quality, TRUE);
+  c.arith_code = e.arithmetic ? TRUE : FALSE;
+  if (e.progressive) jpeg_simple_progression(&c);
+  if (!e.scans.empty()) {
+    c.scan_info = e.scans.data();
+    c.num_scans = static_cast<int>(e.scans.size());
+  }
   jpeg_start_compress(&c, TRUE);
   while (c.next_scanline < c.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(samples.data() +
-                                        static_cast<size_t>(c.next_scanline) * static_cast<size_t>(width * components));
-    jpeg_write_scanlines(&c, &row, 1);
+    const int y = static_cast<int>(c.next_scanline);
+    for (int x = 0; x < e.width; ++x) {
+      for (int k = 0; k < e.components; ++k) row[static_cast<size_t>(x * e.components + k)] = sample(x, y, k);
+    }
+    JSAMPROW rows = row.data();
+    jpeg_write_scanlines(&c, &rows, 1);
   }
   jpeg_finish_compress(&c);
   std::vector<uint8_t> bytes(memory, memory + size);
   jpeg_destroy_compress(&c);
   std::free(memory);
   return bytes;
+}
+
+std::vector<uint8_t> make_jpeg(int width, int height, int components, const std::vector<uint8_t>& samples, int quality,
+                               bool progressive) {
+  JpegEncoding e;
+  e.width = width;
+  e.height = height;
+  e.components = components;
+  e.quality = quality;
+  e.progressive = progressive;
+  return encode_jpeg(e, [&](int x, int y, int c) {
+    return samples[(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) *
+                       static_cast<size_t>(components) +
+                   static_cast<size_t>(c)];
+  });
 }
 
 JpegMarkers read_jpeg_markers(const std::vector<uint8_t>& b) {

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+#include <cstdio>  // jpeglib.h needs FILE and size_t first
+
+#include <jpeglib.h>
+
 #include "engine/colour.h"
 #include "engine/image_buffer.h"
 
@@ -32,7 +36,20 @@ struct BmpSpec {
 std::vector<uint8_t> make_bmp(const BmpSpec& spec, const std::function<engine::Rgb(int x, int y)>& colour);
 
 // A JPEG written by libjpeg directly: components 1 (grey), 3 (RGB) or 4
-// (CMYK), `samples` row by row.
+// (CMYK), every sample given by `sample(x, y, component)`; with arithmetic
+// coding, libjpeg's progression or a scan script of its own when asked.
+struct JpegEncoding {
+  int width = 64;
+  int height = 48;
+  int components = 3;
+  int quality = 75;
+  bool arithmetic = false;
+  bool progressive = false;           // libjpeg's own progression script
+  std::vector<jpeg_scan_info> scans;  // or this one
+};
+std::vector<uint8_t> encode_jpeg(const JpegEncoding& encoding,
+                                 const std::function<uint8_t(int x, int y, int c)>& sample);
+// The same from `samples` row by row.
 std::vector<uint8_t> make_jpeg(int width, int height, int components, const std::vector<uint8_t>& samples,
                                int quality = 90, bool progressive = false);
 

@@ -3,7 +3,6 @@
 // not.
 #include <gtest/gtest.h>
 
-#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,63 +19,6 @@ namespace quorvant::engine {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-struct Errors {
-  jpeg_error_mgr manager;
-  std::jmp_buf jump;
-};
-[[noreturn]] void jump_back(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<Errors*>(cinfo->err)->jump, 1); }
-
-// A JPEG written by libjpeg: `components` of a picture whose every sample
-// is `sample(x, y)`, with arithmetic coding or a scan script when asked.
-struct Encoding {
-  int width = 64;
-  int height = 48;
-  int components = 3;
-  bool arithmetic = false;
-  std::vector<jpeg_scan_info> scans;  // empty: sequential
-};
-Bytes encode(const Encoding& e, const std::function<uint8_t(int x, int y, int c)>& sample) {
-  jpeg_compress_struct c{};
-  Errors errors{};
-  c.err = jpeg_std_error(&errors.manager);
-  errors.manager.error_exit = jump_back;
-  unsigned char* memory = nullptr;
-  unsigned long size = 0;
-  Bytes row(static_cast<size_t>(e.width * e.components));
-  if (setjmp(errors.jump) != 0) {
-    jpeg_destroy_compress(&c);
-    std::free(memory);
-    ADD_FAILURE() << "libjpeg failed to make a test file";
-    return {};
-  }
-  jpeg_create_compress(&c);
-  jpeg_mem_dest(&c, &memory, &size);
-  c.image_width = static_cast<JDIMENSION>(e.width);
-  c.image_height = static_cast<JDIMENSION>(e.height);
-  c.input_components = e.components;
-  c.in_color_space = e.components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-  jpeg_set_defaults(&c);
-  c.arith_code = e.arithmetic ? TRUE : FALSE;
-  if (!e.scans.empty()) {
-    c.scan_info = e.scans.data();
-    c.num_scans = static_cast<int>(e.scans.size());
-  }
-  jpeg_start_compress(&c, TRUE);
-  while (c.next_scanline < c.image_height) {
-    const int y = static_cast<int>(c.next_scanline);
-    for (int x = 0; x < e.width; ++x) {
-      for (int k = 0; k < e.components; ++k) row[static_cast<size_t>(x * e.components + k)] = sample(x, y, k);
-    }
-    JSAMPROW rows = row.data();
-    jpeg_write_scanlines(&c, &rows, 1);
-  }
-  jpeg_finish_compress(&c);
-  Bytes bytes(memory, memory + size);
-  jpeg_destroy_compress(&c);
-  std::free(memory);
-  return bytes;
-}
 
 uint8_t photo_like(int x, int y, int c) {
   return static_cast<uint8_t>((x * 7 + y * 13 + c * 50 + (x * y) % 23) & 0xFF);
@@ -136,11 +78,11 @@ TEST_F(JpegDamage, ZerosInTheScanParametersOfABaselineFileAreTolerated) {
 // encoder writes 4096 x 4096 and 8192 x 8192 flat grey in 125 bytes.
 TEST_F(JpegDamage, FlatArithmeticPicturesOfManyPixelsPerByteConvert) {
   for (int side : {4096, 8192}) {
-    Encoding flat;
+    testing::JpegEncoding flat;
     flat.width = flat.height = side;
     flat.components = 1;
     flat.arithmetic = true;
-    const Bytes bytes = encode(flat, [](int, int, int) { return uint8_t{128}; });
+    const Bytes bytes = testing::encode_jpeg(flat, [](int, int, int) { return uint8_t{128}; });
     ASSERT_LT(bytes.size(), 200u);
     ImageBuffer picture;
     ASSERT_EQ(load(bytes, picture), kLoaded) << side;
@@ -152,23 +94,23 @@ TEST_F(JpegDamage, FlatArithmeticPicturesOfManyPixelsPerByteConvert) {
 // A picture whose lower part is flat meets its data's end long before its
 // last row, and is whole.
 TEST_F(JpegDamage, ArithmeticPictureWithAFlatLowerPartConverts) {
-  Encoding e;
+  testing::JpegEncoding e;
   e.width = 256;
   e.height = 256;
   e.arithmetic = true;
   const auto sample = [](int x, int y, int c) { return y < 64 ? photo_like(x, y, c) : uint8_t{90}; };
-  const Bytes bytes = encode(e, sample);
+  const Bytes bytes = testing::encode_jpeg(e, sample);
   ImageBuffer picture;
   ASSERT_EQ(load(bytes, picture), kLoaded);
   EXPECT_EQ(testing::pixel_at(picture, 100, 200), (Rgb{90, 90, 90}));
 }
 
 TEST_F(JpegDamage, ArithmeticDataEndingInTheMiddleIsDamage) {
-  Encoding e;
+  testing::JpegEncoding e;
   e.width = 320;
   e.height = 240;
   e.arithmetic = true;
-  const Bytes whole = encode(e, photo_like);
+  const Bytes whole = testing::encode_jpeg(e, photo_like);
   ASSERT_EQ(convert(whole).code, kWritten);
   // The first half, ended with an end marker: the decoder would make up
   // the lower half from nothing.
@@ -188,22 +130,10 @@ TEST_F(JpegDamage, ArithmeticDataEndingInTheMiddleIsDamage) {
 TEST_F(JpegDamage, FileMissingOnlyItsEndMarkerConvertsWhateverItsCoding) {
   for (const bool arithmetic : {false, true}) {
     for (const bool progressive : {false, true}) {
-      Encoding e;
+      testing::JpegEncoding e;
       e.arithmetic = arithmetic;
-      if (progressive) {
-        // libjpeg's own progression script, as cjpeg -progressive writes it.
-        jpeg_compress_struct c{};
-        jpeg_error_mgr errors{};
-        c.err = jpeg_std_error(&errors);
-        jpeg_create_compress(&c);
-        c.input_components = 3;
-        c.in_color_space = JCS_RGB;
-        jpeg_set_defaults(&c);
-        jpeg_simple_progression(&c);
-        e.scans.assign(c.scan_info, c.scan_info + c.num_scans);
-        jpeg_destroy_compress(&c);
-      }
-      const Bytes whole = encode(e, photo_like);
+      e.progressive = progressive;  // libjpeg's own script, as cjpeg -progressive writes it
+      const Bytes whole = testing::encode_jpeg(e, photo_like);
       const Bytes without_end(whole.begin(), whole.end() - 2);
       EXPECT_EQ(convert(without_end).code, kWritten) << arithmetic << progressive;
     }
@@ -214,10 +144,10 @@ TEST_F(JpegDamage, FileMissingOnlyItsEndMarkerConvertsWhateverItsCoding) {
 // DC of every component, to full precision, again and again) is built to
 // make the decoder work: a few hundred scans is beyond any encoder.
 TEST_F(JpegDamage, FilesOfThousandsOfScansAreRefused) {
-  Encoding e;
+  testing::JpegEncoding e;
   e.components = 3;
   e.scans = {{3, {0, 1, 2}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 0}, {1, {1}, 1, 63, 0, 0}, {1, {2}, 1, 63, 0, 0}};
-  const Bytes plain = encode(e, photo_like);
+  const Bytes plain = testing::encode_jpeg(e, photo_like);
   ASSERT_EQ(convert(plain).code, kWritten);
 
   const size_t first = find_marker(plain, 0xDA);
@@ -236,16 +166,16 @@ TEST_F(JpegDamage, FilesOfThousandsOfScansAreRefused) {
 }
 
 TEST_F(JpegDamage, AnInconsistentProgressionIsDamage) {
-  Encoding e;
+  testing::JpegEncoding e;
   e.components = 1;
   // The DC is sent to one bit short of full precision, then "refined" as if
   // it had been sent to two bits short.
   e.scans = {{1, {0}, 0, 0, 0, 1}, {1, {0}, 1, 63, 0, 0}};
-  const Bytes plain = encode(e, photo_like);
+  const Bytes plain = testing::encode_jpeg(e, photo_like);
   ASSERT_EQ(convert(plain).code, kWritten);
-  Encoding refined = e;
+  testing::JpegEncoding refined = e;
   refined.scans.push_back({1, {0}, 0, 0, 1, 0});
-  Bytes bytes = encode(refined, photo_like);
+  Bytes bytes = testing::encode_jpeg(refined, photo_like);
   // Rewrite the refinement's Ah/Al from 1/0 to 2/1.
   size_t sos = 0;
   for (size_t at = find_marker(bytes, 0xDA); at < bytes.size(); at = find_marker(bytes, 0xDA, at + 2)) sos = at;

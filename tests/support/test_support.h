@@ -1,8 +1,10 @@
 // Helpers shared by the test programs.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace quorvant::testing {
@@ -60,6 +62,18 @@ Pnm parse_pnm(const std::vector<uint8_t>& bytes);
 // Independent decoders: the JPEG library's own djpeg, and netpbm's bmptopnm.
 Pnm decode_with_djpeg(const std::string& path);
 Pnm decode_with_netpbm_bmp(const std::string& path);
+
+// Waits, looking every few milliseconds, until `condition` holds; false
+// when it still does not after a generous minute.
+template <class Condition>
+bool eventually(Condition condition) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
 
 // Runs a shell command and returns its exit status (-1 when it did not exit
 // normally) and standard output.
