@@ -125,7 +125,7 @@ Conversion convert_picture(TargetFormat format, const std::string& source, const
 }
 
 std::optional<uint64_t> conversion_memory(TargetFormat format, const std::string& source,
-                                          const ConvertOptions& options) {
+                                          const ConvertOptions& options) try {
   const std::optional<PictureHeader> header = read_picture_header(source);
   if (!header) return std::nullopt;
   const Recipe& recipe = kRecipes[static_cast<int>(format)];
@@ -141,6 +141,8 @@ std::optional<uint64_t> conversion_memory(TargetFormat format, const std::string
       (header->bits != needs.bits || needs.palette_count != 0 || header->bits == 8) ? pixels * (needs.bits / 8) : 0;
   const uint64_t writing = copy + writer->working_memory(settings, header->width, header->height);
   return pixels * (header->bits / 8) + std::max(header->working_bytes, writing);
+} catch (const std::bad_alloc&) {
+  return std::nullopt;
 }
 
 }  // namespace quorvant::engine

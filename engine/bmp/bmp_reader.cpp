@@ -21,6 +21,7 @@ bool BmpReader::open(const std::string& path, ImageBuffer& target, ProgressCallb
   // length comes from the file, so it is checked against the file's size
   // before anything is allocated for it.
   if (pixel_offset_ < kFileHeaderSize + 4 || pixel_offset_ > file_size_) {
+    fail("damaged bitmap: its pixel data would start outside the file");
     close();
     return false;
   }
@@ -37,12 +38,14 @@ bool BmpReader::open(const std::string& path, ImageBuffer& target, ProgressCallb
 bool BmpReader::decode_header() {
   const uint8_t* h = info_.data();
   const bool core_header = load_le32(h + kHeaderSizeAt) == kCoreHeaderSize;
-  if (info_.size() < (core_header ? kCoreHeaderSize : kInfoHeaderSize)) return false;
+  if (info_.size() < (core_header ? kCoreHeaderSize : kInfoHeaderSize)) {
+    return fail("damaged bitmap: its header is cut short");
+  }
 
   // Both headers are first tested on their 32-bit words at offsets 4 and 8.
   const auto word_at_4 = static_cast<int32_t>(load_le32(h + kWidthAt));
   const auto word_at_8 = static_cast<int32_t>(load_le32(h + kHeightAt));
-  if (word_at_4 < 1 || word_at_8 == 0) return false;
+  if (word_at_4 < 1 || word_at_8 == 0) return fail("damaged bitmap: it claims no pixels");
 
   uint32_t depth = 0;
   if (core_header) {
@@ -51,7 +54,7 @@ bool BmpReader::decode_header() {
     depth = load_le16(h + kCoreBitsAt);
     bottom_up_ = true;
   } else {
-    if (word_at_8 == INT32_MIN) return false;  // has no positive twin
+    if (word_at_8 == INT32_MIN) return fail("damaged bitmap: its height cannot be");  // has no positive twin
     width_ = word_at_4;
     bottom_up_ = word_at_8 > 0;
     height_ = bottom_up_ ? word_at_8 : -word_at_8;
@@ -70,14 +73,15 @@ bool BmpReader::decode_header() {
         depth = 4;
         break;
       default:
-        return false;
+        return fail("bitmaps compressed with method " + std::to_string(compression) + " are not read");
     }
   }
   if (depth != 24) return fail("only 24-bit bitmaps are read; this one has " + std::to_string(depth) + " bits a pixel");
 
   // Both the picture in memory and the stored rows must fit the 32-bit limit.
-  return picture_size_refusal(width_, height_, 24).empty() &&
-         row_size(static_cast<uint64_t>(width_)) * static_cast<uint64_t>(height_) <= kMaxPixelBytes;
+  if (std::string why = picture_size_refusal(width_, height_, 24); !why.empty()) return fail(std::move(why));
+  return row_size(static_cast<uint64_t>(width_)) * static_cast<uint64_t>(height_) <= kMaxPixelBytes ||
+         fail("the bitmap's rows need more than 4 GiB");
 }
 
 bool BmpReader::read() {

@@ -36,10 +36,15 @@ bool PcxReader::open(const std::string& path, ImageBuffer& target, ProgressCallb
   // A single-column or single-row picture is refused, as is a window whose
   // corners are swapped; true colour needs three planes to take its colours
   // from, and every plane must hold a whole row.
-  const bool accepted = x_max != x_min && y_max != y_min && width_ > 0 && height_ > 0 && (bits_ == 8 || bits_ == 24) &&
-                        (bits_ == 8 || planes_ >= 3) && bytes_per_line_ >= static_cast<uint32_t>(width_) &&
-                        picture_size_refusal(width_, height_, bits_).empty();
+  const bool plausible = width_ > 0 && height_ > 0 && (bits_ == 8 || (bits_ == 24 && planes_ >= 3)) &&
+                         bytes_per_line_ >= static_cast<uint32_t>(width_);
+  const bool accepted =
+      plausible && x_max != x_min && y_max != y_min && picture_size_refusal(width_, height_, bits_).empty();
   if (!accepted) {
+    // A header that is a PCX picture's in every other way says why it is
+    // refused; one that merely starts with the manufacturer byte does not.
+    if (plausible && (x_max == x_min || y_max == y_min)) fail("PCX pictures of a single row or column are not read");
+    if (plausible) fail(picture_size_refusal(width_, height_, bits_));
     close();
     return false;
   }

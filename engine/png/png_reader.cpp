@@ -29,7 +29,14 @@ bool PngReader::read_header() {
   if (png_ == nullptr) return false;
   info_ = png_create_info_struct(png_);
   if (info_ == nullptr) return false;
-  if (setjmp(errors_.recovery) != 0) return false;
+  if (setjmp(errors_.recovery) != 0) {
+    if (png_known_) fail(std::string("damaged PNG data: ") + errors_.message);
+    return false;
+  }
+  uint8_t signature[8];
+  png_known_ = file_.read_exact(signature, sizeof signature) && png_sig_cmp(signature, 0, sizeof signature) == 0;
+  if (!png_known_) return false;
+  png_set_sig_bytes(png_, sizeof signature);
   png_set_read_fn(png_, &file_, read_from_file);
   png_read_info(png_, info_);
 
@@ -54,7 +61,8 @@ bool PngReader::read_header() {
   }
   width_ = static_cast<int32_t>(width);
   height_ = static_cast<int32_t>(height);
-  return picture_size_refusal(width_, height_, bits()).empty();
+  std::string why = picture_size_refusal(width_, height_, bits());
+  return why.empty() || fail(std::move(why));
 }
 
 bool PngReader::read() {
@@ -114,6 +122,7 @@ void PngReader::close() {
   file_.close();
   kind_ = Kind::kRgb;
   has_alpha_ = false;
+  png_known_ = false;
   width_ = 0;
   height_ = 0;
   target_ = nullptr;

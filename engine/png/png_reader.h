@@ -32,6 +32,7 @@ class PngReader final : public ImageReader {
   PngErrors errors_{};
   Kind kind_ = Kind::kRgb;
   bool has_alpha_ = false;  // grey files with alpha lose it
+  bool png_known_ = false;  // the file starts with PNG's signature
   int32_t width_ = 0;
   int32_t height_ = 0;
   ImageBuffer* target_ = nullptr;

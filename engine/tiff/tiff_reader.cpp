@@ -80,6 +80,16 @@ void put_rgb(uint32_t abgr, uint8_t* out) {
   out[2] = static_cast<uint8_t>(TIFFGetB(abgr));
 }
 
+// Whether the file starts with a TIFF or BigTIFF header, in either byte order.
+bool starts_as_tiff(const std::string& path) {
+  File file = File::open_read(path);
+  uint8_t header[4];
+  if (!file || !file.read_exact(header, sizeof header)) return false;
+  const bool intel = header[0] == 'I' && header[1] == 'I' && header[3] == 0 && (header[2] == 42 || header[2] == 43);
+  const bool motorola = header[0] == 'M' && header[1] == 'M' && header[2] == 0 && (header[3] == 42 || header[3] == 43);
+  return intel || motorola;
+}
+
 }  // namespace
 
 int TiffReader::note_error(TIFF*, void* self, const char*, const char* format, va_list arguments) {
@@ -108,10 +118,18 @@ bool TiffReader::open(const std::string& path, ImageBuffer& target, ProgressCall
   uint32_t width = 0;
   uint32_t height = 0;
   if (tiff_ == nullptr || TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width) != 1 ||
-      TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &height) != 1 || width == 0 || height == 0 ||
-      // The picture and libtiff's 4-byte-per-pixel raster must both fit the
-      // 32-bit limit.
-      !picture_size_refusal(width, height, 32).empty()) {
+      TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &height) != 1 || width == 0 || height == 0) {
+    // A file that starts as a TIFF does says what libtiff found wrong.
+    if (starts_as_tiff(path)) {
+      fail("damaged TIFF data" + (library_error_.empty() ? std::string() : ": " + library_error_));
+    }
+    close();
+    return false;
+  }
+  // The picture and libtiff's 4-byte-per-pixel raster must both fit the
+  // 32-bit limit.
+  if (std::string why = picture_size_refusal(width, height, 32); !why.empty()) {
+    fail("TIFF pictures are read through a raster of 4 bytes a pixel: " + why);
     close();
     return false;
   }
