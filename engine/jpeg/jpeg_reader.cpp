@@ -141,7 +141,8 @@ bool JpegReader::decode_rows() {
 // in 125 bytes meets it in the first row), and every row after that is one
 // flat colour. A file cut short meets the marker too, but the rows it makes
 // of the missing data are seldom flat. So: a marker other than a restart
-// marker or the end of the image is damage at once; so is the end of the
+// marker (in a file with restart intervals) or the end of the image is
+// damage at once; so is the end of the
 // file itself (no end marker) before the last block row; and after an end
 // marker has been met, every row from two block rows later on (the rows
 // between may still blend with the data before it) must be one colour. A
@@ -151,7 +152,8 @@ void JpegReader::check_data_ending(int32_t row) {
   if (!decompress_.arith_code || jpeg_has_multiple_scans(&decompress_)) return;
   if (flat_from_row_ < 0) {
     const int marker = decompress_.unread_marker;
-    if (marker == 0 || is_restart_marker(marker)) return;
+    // A restart marker ends each interval of a file that has them.
+    if (marker == 0 || (is_restart_marker(marker) && decompress_.restart_interval != 0)) return;
     if (marker != kEndOfImage) fail_operation(common(), "a marker inside the picture data");
     // The block row the decoder was in when it met the marker has just been
     // completed.
