@@ -37,7 +37,7 @@ class PendingNames {
  private:
   const int folder_;
   std::mutex mutex_;
-  std::set<std::string> names_;
+  std::multiset<std::string> names_;
   bool closed_ = false;
 };
 
@@ -70,7 +70,6 @@ class PendingOutput {
  private:
   PendingOutput(int folder, engine::UniqueFd fd, std::string name, std::string shown, std::string private_name,
                 PendingNames& names);
-  bool link_as(const std::string& name);
   void drop_private_name();
 
   int folder_;

@@ -1,5 +1,7 @@
 #include "engine/codec.h"
 
+#include <fcntl.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -41,14 +43,17 @@ bool ImageWriter::open(const Destination& destination, const ImageBuffer& source
     return false;
   }
 
-  UniqueFd file = destination.create();
-  if (!file) {
+  Destination::Created file = destination.create();
+  if (!file.fd) {
     fail("cannot create " + destination.name() + ": " + std::strerror(errno));
     close();
     return false;
   }
   destination_ = destination;
-  if (!start(std::move(file), *picture, settings, std::move(progress))) {
+  // A second descriptor of a file without a name, to name it by once the
+  // format has written and closed the first.
+  if (file.unnamed) unnamed_.reset(::fcntl(file.fd.get(), F_DUPFD_CLOEXEC, 0));
+  if ((file.unnamed && !unnamed_) || !start(std::move(file.fd), *picture, settings, std::move(progress))) {
     abandon();
     return false;
   }
@@ -57,7 +62,10 @@ bool ImageWriter::open(const Destination& destination, const ImageBuffer& source
 
 bool ImageWriter::write() {
   if (!destination_) return fail("the writer is not open");
-  const bool written = write_format();
+  bool written = write_format();
+  if (written && unnamed_ && !destination_->publish(unnamed_.get())) {
+    written = fail("cannot write " + destination_->name() + ": " + std::strerror(errno));
+  }
   if (!written) {
     abandon();
     return false;
@@ -67,16 +75,19 @@ bool ImageWriter::write() {
 }
 
 void ImageWriter::abandon() {
-  // The format's own objects let go of the file before it is discarded.
+  // The format's own objects let go of the file before it is discarded; a
+  // file without a name goes with its last descriptor.
   const std::optional<Destination> destination = std::move(destination_);
+  const bool named = !unnamed_;
   close();
-  if (destination) destination->discard();
+  if (destination && named) destination->discard();
 }
 
 void ImageWriter::close() {
   close_format();
   converted_.clear();
   destination_.reset();
+  unnamed_.reset();
 }
 
 }  // namespace quorvant::engine

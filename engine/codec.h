@@ -119,8 +119,9 @@ class ImageWriter : public Codec {
   // stay alive until write() returns.
   bool open(const Destination& destination, const ImageBuffer& source, const WriteSettings& settings,
             ProgressCallback progress);
-  // Writes the whole file, then closes. A file that fails part-way is
-  // discarded: no broken file is left under the destination's name.
+  // Writes the whole file, gives it its name, then closes. A file that
+  // fails part-way is discarded: no broken file is left under the
+  // destination's name.
   bool write();
   void close() override;
 
@@ -141,6 +142,7 @@ class ImageWriter : public Codec {
 
   ImageBuffer converted_;
   std::optional<Destination> destination_;  // set while open
+  UniqueFd unnamed_;                        // the file to name when it is written, if it has no name yet
 };
 
 // The needs of a 24-bit format whose header keeps sizes in 16-bit fields:

@@ -1,10 +1,17 @@
-// Where a writer puts its file: a path that the writer creates, or a file
-// the caller has already created and opened.
+// Where a writer puts its file: a path, or a file the caller has already
+// created and opened.
+//
+// A file written for a path has no name until it is complete (see
+// unnamed_file.h): a conversion that fails or is cut short, even by the end
+// of the process, never leaves a broken file under the path, and never
+// spoils the file that was there before. Only where a path names something
+// that must be written through (a device, a link) or the file system has
+// no unnamed files is the path itself created or truncated.
 //
 // Writing through a file the caller opened lets a caller that must not
-// follow links (the command line writes into a folder others may write
-// to) keep the file nameless until it is complete, and publish exactly the
-// file it wrote. The writer never opens anything by name then.
+// follow links (the command line writes into a folder others may write to)
+// publish exactly the file it wrote. The writer never opens anything by
+// name then.
 #pragma once
 
 #include <string>
@@ -15,8 +22,8 @@ namespace quorvant::engine {
 
 class Destination {
  public:
-  // A file that the writer creates, or truncates, by name. Most callers
-  // name a path, so a path converts to a destination.
+  // A file that the writer makes at this path. Most callers name a path, so
+  // a path converts to a destination.
   Destination(std::string path);                                     // NOLINT(google-explicit-constructor)
   Destination(const char* path) : Destination(std::string(path)) {}  // NOLINT(google-explicit-constructor)
 
@@ -24,14 +31,21 @@ class Destination {
   // what messages call it.
   static Destination open_file(int fd, std::string name);
 
-  // A descriptor of the file, emptied and ready for writing from offset 0:
-  // the named file created or truncated, or a duplicate of the caller's.
-  // Fails (with errno set) when the file cannot be created or emptied.
-  UniqueFd create() const;
+  // The file to write, empty and ready from offset 0. `unnamed`: it has no
+  // name yet, and publish() must give it the path once it is written.
+  struct Created {
+    UniqueFd fd;
+    bool unnamed = false;
+  };
+  // Fails (an invalid fd, errno set) when the file cannot be made.
+  Created create() const;
 
-  // After a failed write: a named regular file is removed (a device or a
-  // pipe stays), a caller's file is emptied (the caller decides what
-  // becomes of it).
+  // Gives the unnamed file open as `fd` the path, replacing what had it.
+  bool publish(int fd) const;
+
+  // After a failed write of a file that had a name: a regular file at the
+  // path is removed (a device or a pipe stays), a caller's file is emptied
+  // (the caller decides what becomes of it).
   void discard() const;
 
   // The path, or the name given for the caller's file.

@@ -28,7 +28,7 @@ class PendingOutputTest : public ::testing::TestWithParam<bool> {
   }
   // Writes through the descriptor, as the engine does.
   static void write(const PendingOutput& pending, const Bytes& bytes) {
-    const engine::UniqueFd fd = pending.destination().create();
+    const engine::UniqueFd fd = pending.destination().create().fd;
     ASSERT_TRUE(fd);
     ASSERT_EQ(::write(fd.get(), bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
   }
