@@ -9,6 +9,7 @@
 
 #include "forms/embedded_form.h"
 #include "forms/main_window.h"
+#include "platform/desktop_look.h"
 #include "platform/dialogs.h"
 #include "ui/form/form_template.h"
 #include "ui/program_controls.h"
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   QApplication application(argc, argv);
+  platform::use_desktop_look();
   auto form = ui::form::load_form(forms::embedded_form(), forms::kHandlerCount);
   if (!form) {
     std::fprintf(stderr, "window_shot: the embedded template does not load\n");

@@ -61,23 +61,32 @@ QMessageBox::Icon icon_for(int style) {
 
 }  // namespace
 
+void prepare_file_dialog(QFileDialog& dialog, const FileDialogRequest& request) {
+  dialog.setWindowTitle(text(request.title));
+  if (!request.folder.empty()) dialog.setDirectory(text(request.folder));
+  dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  // Qt's dialogs have no "ask before creating a new file" choice; the
+  // request's confirm_create is not acted on.
+  if (!request.default_extension.empty()) dialog.setDefaultSuffix(text(request.default_extension));
+  // The list shows each description as the program wrote it, the pattern
+  // hidden, as the platform the program was made for shows it.
+  dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+  QStringList filters;
+  for (const auto& filter : request.filters) filters << qt_filter(filter);
+  if (!filters.isEmpty()) {
+    dialog.setNameFilters(filters);
+    const int index =
+        request.initial_filter >= 0 && request.initial_filter < filters.size() ? request.initial_filter : 0;
+    dialog.selectNameFilter(filters[index]);
+  }
+  if (!request.file_name.empty()) dialog.selectFile(text(request.file_name));
+}
+
 std::optional<std::string> QtDialogs::choose_file(const FileDialogRequest& request) {
   return call_on_window_thread([&]() -> std::optional<std::string> {
-    QFileDialog dialog(nullptr, text(request.title), text(request.folder));
-    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    // Qt's dialogs have no "ask before creating a new file" choice; the
-    // request's confirm_create is not acted on.
-    if (!request.default_extension.empty()) dialog.setDefaultSuffix(text(request.default_extension));
-    QStringList filters;
-    for (const auto& filter : request.filters) filters << qt_filter(filter);
-    if (!filters.isEmpty()) {
-      dialog.setNameFilters(filters);
-      const int index =
-          request.initial_filter >= 0 && request.initial_filter < filters.size() ? request.initial_filter : 0;
-      dialog.selectNameFilter(filters[index]);
-    }
-    if (!request.file_name.empty()) dialog.selectFile(text(request.file_name));
+    QFileDialog dialog;
+    prepare_file_dialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().front().toStdString();
   });

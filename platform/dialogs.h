@@ -59,6 +59,10 @@ class Dialogs {
 };
 
 // Shows Qt dialogs on the window thread.
+// Sets up Qt's file dialog for `request` (title, folder, mode, filters with
+// their descriptions shown as given, file name).
+void prepare_file_dialog(QFileDialog& dialog, const FileDialogRequest& request);
+
 class QtDialogs final : public Dialogs {
  public:
   std::optional<std::string> choose_file(const FileDialogRequest& request) override;

@@ -70,9 +70,15 @@ QFont to_qfont(const FontRecord& font) {
   const QString face = QString::fromStdString(font.face);
   if (face == kDefaultFace || face.compare("SimSun", Qt::CaseInsensitive) == 0) {
     // The layouts assume its metrics: CJK characters one em wide, Latin ones
-    // half an em. Where it is not installed, the monospaced Noto CJK face
-    // has the same proportions; a proportional stand-in would clip captions.
-    qt.setFamilies({QStringLiteral("SimSun"), QStringLiteral("Noto Sans Mono CJK SC")});
+    // half an em, lines hardly taller than the characters (9 pt: 12-pixel
+    // characters on 12 to 13 pixels a line). Where it is not installed, AR
+    // PL UMing, a Song face of the same build, stands in; the Noto CJK face,
+    // whose lines are 17 pixels, only fills in characters UMing lacks.
+    qt.setFamilies(
+        {QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Sans Mono CJK SC")});
+    // Drawn as the desktop draws it at these sizes: from the face's own
+    // bitmaps, crisp, not smoothed into thin grey strokes.
+    qt.setStyleStrategy(QFont::NoAntialias);
   } else {
     qt.setFamily(face);
   }

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "forms/artwork/bmp_writer.h"
+#include "platform/desktop_look.h"
 #include "platform/sound_player.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/skinned/click_sound.h"
@@ -440,6 +441,101 @@ TEST(SuperButton, TheClassicLookNeverHoversAndPlaysOnlyItsClickSound) {
   QTest::mouseClick(button.widget(), Qt::LeftButton, {}, {10, 10});
   ASSERT_EQ(sounds.played().size(), 1u);
   EXPECT_EQ(sounds.played()[0], click);
+}
+
+}  // namespace
+}  // namespace quorvant::ui
+
+namespace quorvant::ui {
+namespace {
+
+// A flat super button with the standard sound, over the blue shape box.
+struct FlatSuper : Single {
+  platform::RecordingSoundPlayer sounds;
+  FlatSuper()
+      : Single(
+            kSuperBtn,
+            props({{8, int32_t{0}}, {13, int32_t{1}}, {23, int32_t{1}}, {30, int32_t{1}}, {22, std::string("转换")}}),
+            {10, 10, 98, 24}) {
+    platform::use_desktop_look();
+    runtime->set_sound_player(&sounds);
+  }
+};
+
+TEST(SuperButton, ADisabledButtonNeitherLightsUpNorSoundsWhenThePointerPasses) {
+  FlatSuper button;
+  ASSERT_TRUE(button.open());
+  const QImage resting = button.rendered();
+  button.set(kDisabledIndex, int32_t{1});
+  const QImage disabled = button.rendered();
+  QWidget* window = button.widget()->window();
+  QTest::mouseMove(window, {20, 20});
+  QTest::mouseMove(window, {40, 22});
+  EXPECT_TRUE(button.sounds.played().empty());
+  EXPECT_EQ(button.rendered(), disabled) << "no hover face";
+  EXPECT_NE(disabled, resting);
+}
+
+TEST(SuperButton, APressDraggedOffTheButtonEndsItsHover) {
+  FlatSuper button;
+  ASSERT_TRUE(button.open());
+  const QImage resting = button.rendered();
+  QWidget* widget = button.widget();
+  QTest::mouseMove(widget->window(), {30, 20});
+  const QImage hovered = button.rendered();
+  ASSERT_NE(hovered, resting);
+  QTest::mousePress(widget, Qt::LeftButton, {}, {20, 10});
+  QMouseEvent off(QEvent::MouseMove, QPointF(150, 80), widget->mapToGlobal(QPointF(150, 80)), Qt::NoButton,
+                  Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(widget, &off);
+  QTest::mouseRelease(widget, Qt::LeftButton, {}, {150, 80});
+  EXPECT_EQ(button.rendered(), resting) << "the hover face went with the pointer";
+  EXPECT_EQ(button.clicks, 0);
+}
+
+// Reached with Tab, the button shows where the focus is, although its
+// dotted focus frame is off for the mouse.
+TEST(SuperButton, KeyboardFocusIsAlwaysVisible) {
+  FlatSuper button;
+  ASSERT_TRUE(button.open());
+  QWidget* window = button.widget()->window();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  const QImage resting = button.rendered();
+  button.widget()->setFocus(Qt::MouseFocusReason);
+  ASSERT_TRUE(button.widget()->hasFocus());
+  EXPECT_EQ(button.rendered(), resting) << "a click's focus is not drawn (the focus frame is off)";
+  button.widget()->clearFocus();
+  button.widget()->setFocus(Qt::TabFocusReason);
+  const QImage focused = button.rendered();
+
+  EXPECT_NE(focused, resting);
+  // The dotted frame three pixels inside the button.
+  int dots = 0;
+  for (int x = 3; x < 95; ++x) dots += focused.pixelColor(x, 3) != resting.pixelColor(x, 3);
+  EXPECT_GT(dots, 20);
+}
+
+// Disabled captions are engraved: the shadow colour over a white copy one
+// pixel down and right, so they stay readable on the light face.
+TEST(SuperButton, ADisabledCaptionIsEngravedInTheShadowColour) {
+  FlatSuper button;
+  ASSERT_TRUE(button.open());
+  button.set(kDisabledIndex, int32_t{1});
+  const QImage image = button.rendered();
+  // Letters as dark as the shadow colour, and their light copy, on the face.
+  const int face = platform::system_colour::kButtonFace.lightness();
+  int dark = 0;
+  int light = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const int lightness = image.pixelColor(x, y).lightness();
+      dark += lightness <= platform::system_colour::kShadow.lightness() + 10;
+      light += lightness >= face + 30;
+    }
+  }
+  EXPECT_GT(dark, 20) << "the caption is drawn in the shadow colour";
+  EXPECT_GT(light, 20) << "over a light copy";
 }
 
 }  // namespace

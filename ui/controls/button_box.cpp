@@ -15,6 +15,18 @@ namespace quorvant::ui::controls {
 
 namespace {
 
+// On the platform these imitate, the whole rectangle of a check box or
+// radio button is the button, not only its box and the letters of its
+// caption.
+template <class Button>
+class WholeAreaButton final : public Button {
+ public:
+  using Button::Button;
+
+ protected:
+  bool hitButton(const QPoint& position) const override { return this->rect().contains(position); }
+};
+
 enum Property {
   kPicture = 8,
   kPushLook = 9,
@@ -41,9 +53,9 @@ class ButtonBoxControl final : public BagControl {
       push->setFlat(flag(kFlat));
       button = push;
     } else if (radio) {
-      button = make_owned<QRadioButton>(params.parent);
+      button = make_owned<WholeAreaButton<QRadioButton>>(params.parent);
     } else {
-      button = make_owned<QCheckBox>(params.parent);
+      button = make_owned<WholeAreaButton<QCheckBox>>(params.parent);
     }
     place_child(button, params);
     reset_widget(button);

@@ -57,6 +57,31 @@ QString converted_case(const QString& text, int32_t conversion) {
   return conversion == kLower ? text.toLower() : conversion == kUpper ? text.toUpper() : text;
 }
 
+// A single-line box that draws its border as the border property says
+// (Qt's own frame has one look only).
+class BorderedLineEdit final : public QLineEdit {
+ public:
+  using QLineEdit::QLineEdit;
+
+  void set_border(int32_t border) {
+    border_ = border;
+    setFrame(false);
+    const int width = border_width(border);
+    setContentsMargins(width, width, width, width);
+    update();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QLineEdit::paintEvent(event);
+    QPainter painter(this);
+    paint_border(painter, rect(), border_, palette());
+  }
+
+ private:
+  int32_t border_ = 0;
+};
+
 class EditBoxControl final : public BagControl {
  public:
   EditBoxControl(const CreateParams& params, form::PropertyBag bag) : BagControl(params.type, nullptr, std::move(bag)) {
@@ -67,7 +92,7 @@ class EditBoxControl final : public BagControl {
       multi_ = edit;
       widget = edit;
     } else {
-      auto* edit = make_owned<QLineEdit>(params.parent);
+      auto* edit = make_owned<BorderedLineEdit>(params.parent);
       single_ = edit;
       widget = edit;
       if (integer(kSpinButtons) != 0) add_spin_buttons(edit);
@@ -134,7 +159,7 @@ class EditBoxControl final : public BagControl {
         if (multi_ != nullptr) {
           apply_border(multi_, integer(kBorder));
         } else {
-          single_->setFrame(integer(kBorder) != 0);
+          static_cast<BorderedLineEdit*>(single_.data())->set_border(integer(kBorder));
         }
         break;
       case kTextColour:

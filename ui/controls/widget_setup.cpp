@@ -1,5 +1,7 @@
 #include "ui/controls/widget_setup.h"
 
+#include <qdrawutil.h>
+
 #include "ui/bag_control.h"
 
 namespace quorvant::ui::controls {
@@ -35,6 +37,40 @@ void apply_border(QFrame* frame, int32_t border) {
       break;
     default:
       frame->setFrameStyle(QFrame::NoFrame);
+      break;
+  }
+}
+
+int border_width(int32_t border) {
+  switch (border) {
+    case 1:
+    case 2:
+    case 4:
+      return 2;
+    case 3:
+    case 5:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+void paint_border(QPainter& painter, const QRect& area, int32_t border, const QPalette& palette) {
+  switch (border) {
+    case 1:
+    case 4:
+      qDrawWinPanel(&painter, area, palette, true);
+      break;
+    case 2:
+      qDrawWinPanel(&painter, area, palette, false);
+      break;
+    case 3:
+      qDrawShadePanel(&painter, area, palette, true, 1);
+      break;
+    case 5:
+      qDrawPlainRect(&painter, area, Qt::black, 1);
+      break;
+    default:
       break;
   }
 }

@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QFrame>
+#include <QPainter>
 #include <QWidget>
 
 #include <utility>
@@ -26,6 +27,11 @@ void place_child(QWidget* widget, const CreateParams& params);
 // 2 raised, 3 shallow sunken, 4 dialog frame with client edge, 5 a single
 // thin line.
 void apply_border(QFrame* frame, int32_t border);
+
+// The same border choices for a widget that paints its own border: how
+// wide the border is, and drawing it around `area`.
+int border_width(int32_t border);
+void paint_border(QPainter& painter, const QRect& area, int32_t border, const QPalette& palette);
 
 // Text and background colours (0x00BBGGRR; 0xFF000000 the button face).
 void apply_colours(QWidget* widget, uint32_t text, uint32_t background,

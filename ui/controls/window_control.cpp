@@ -165,15 +165,15 @@ void WindowControl::apply_background() {
 }
 
 void WindowControl::apply_icon() {
-  const Bytes& icon = bag().bytes(kIcon);
-  QPixmap pixmap;
-  if (!icon.empty() && pixmap.loadFromData(icon.data(), static_cast<unsigned>(icon.size()))) {
-    window()->setWindowIcon(QIcon(pixmap));
-  } else if (const auto picture = pictures::decode_picture(icon)) {
-    window()->setWindowIcon(QIcon(QPixmap::fromImage(*picture)));
-  } else {
-    window()->setWindowIcon({});
+  // The desktop picks the size it needs (task bar, switcher, title bar):
+  // it gets every image of the icon, not only the one a window shows.
+  const Bytes& stored = bag().bytes(kIcon);
+  QIcon icon;
+  for (const QImage& image : pictures::decode_icon_images(stored)) icon.addPixmap(QPixmap::fromImage(image));
+  if (icon.isNull()) {
+    if (const auto picture = pictures::decode_picture(stored)) icon.addPixmap(QPixmap::fromImage(*picture));
   }
+  window()->setWindowIcon(icon);
 }
 
 void WindowControl::place_by_position() {

@@ -8,6 +8,7 @@
 #include "ui/pictures/icon_bitmap.h"
 #include "ui/pictures/picture_canvas.h"
 #include "ui/pictures/picture_decoders.h"
+#include "ui/pictures/picture_decoding.h"
 
 namespace quorvant::ui::pictures {
 
@@ -51,6 +52,14 @@ std::optional<QImage> decode_png_image(std::span<const uint8_t> image) {
   return flatten_on_white(QImage::fromData(data, "PNG"));
 }
 
+std::optional<QImage> decode_icon_entry(std::span<const uint8_t> bytes, size_t entry) {
+  const uint32_t size = platform::read_le32(bytes, entry + kEntryDataSize);
+  const uint32_t offset = platform::read_le32(bytes, entry + kEntryDataOffset);
+  if (offset > bytes.size() || size > bytes.size() - offset) return std::nullopt;
+  const std::span<const uint8_t> image = bytes.subspan(offset, size);
+  return is_png(image) ? decode_png_image(image) : decode_icon_bitmap(image);
+}
+
 }  // namespace
 
 std::optional<QImage> decode_icon(std::span<const uint8_t> bytes) {
@@ -59,12 +68,19 @@ std::optional<QImage> decode_icon(std::span<const uint8_t> bytes) {
   if (count == 0) return std::nullopt;
   const std::optional<size_t> entry = choose_entry(bytes, count);
   if (!entry) return std::nullopt;
+  return decode_icon_entry(bytes, *entry);
+}
 
-  const uint32_t size = platform::read_le32(bytes, *entry + kEntryDataSize);
-  const uint32_t offset = platform::read_le32(bytes, *entry + kEntryDataOffset);
-  if (offset > bytes.size() || size > bytes.size() - offset) return std::nullopt;
-  const std::span<const uint8_t> image = bytes.subspan(offset, size);
-  return is_png(image) ? decode_png_image(image) : decode_icon_bitmap(image);
+std::vector<QImage> decode_icon_images(std::span<const uint8_t> bytes) {
+  std::vector<QImage> images;
+  if (detect_kind(bytes) != PictureKind::kIcon) return images;
+  const size_t count = platform::read_le16(bytes, kCountField);
+  for (size_t index = 0; index < count; ++index) {
+    const size_t entry = kHeaderSize + kEntrySize * index;
+    if (entry + kEntrySize > bytes.size()) break;
+    if (auto image = decode_icon_entry(bytes, entry)) images.push_back(std::move(*image));
+  }
+  return images;
 }
 
 }  // namespace quorvant::ui::pictures

@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include <QImage>
 
@@ -24,6 +25,11 @@ PictureKind detect_kind(std::span<const uint8_t> bytes);
 // Format_Mono for 1-bit PCX), or nothing when the bytes are not a picture
 // this service can decode. Never throws, never reads outside `bytes`.
 std::optional<QImage> decode_picture(std::span<const uint8_t> bytes);
+
+// Every image of an icon file, each decoded as decode_picture decodes the
+// one it chooses (drawn on white); empty for anything but an icon. For
+// handing a window's icon to the desktop in all its sizes.
+std::vector<QImage> decode_icon_images(std::span<const uint8_t> bytes);
 
 // The same for the bytes of a file; a file that cannot be read is no picture.
 std::optional<QImage> decode_picture_file(const std::string& path);

@@ -6,6 +6,7 @@
 // button keeps the keyboard, focus and click behaviour.
 #include <QEnterEvent>
 #include <QIcon>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
@@ -77,6 +78,7 @@ class SuperButtonWidget final : public QPushButton {
     QPainter painter(this);
     SuperState state;
     state.focused = hasFocus();
+    state.focus_from_keyboard = focus_from_keyboard_;
     state.disabled = !isEnabled();
     state.pressed = isDown() || (look.check_box && look.checked);
     paint_super_button(painter, rect(), look, state, palette(), font(), text());
@@ -84,12 +86,14 @@ class SuperButtonWidget final : public QPushButton {
 
   void enterEvent(QEnterEvent* event) override {
     QPushButton::enterEvent(event);
-    // Hover belongs to the flat looks; a press started elsewhere does not
-    // light the button up.
-    if (!look.flat || look.pointer_over || ((event->buttons() & Qt::LeftButton) != 0)) return;
-    look.pointer_over = true;
-    update();
-    if (play) play(0);
+    track_hover(true, (event->buttons() & Qt::LeftButton) != 0);
+  }
+
+  // While the left button holds the button pressed, the moves come here
+  // wherever the pointer goes: off the button, the hover ends.
+  void mouseMoveEvent(QMouseEvent* event) override {
+    QPushButton::mouseMoveEvent(event);
+    track_hover(rect().contains(event->position().toPoint()), (event->buttons() & Qt::LeftButton) != 0);
   }
 
   void leaveEvent(QEvent* event) override {
@@ -97,9 +101,32 @@ class SuperButtonWidget final : public QPushButton {
     end_hover();
   }
 
+  void focusInEvent(QFocusEvent* event) override {
+    QPushButton::focusInEvent(event);
+    const Qt::FocusReason reason = event->reason();
+    focus_from_keyboard_ =
+        reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    update();
+  }
+
   void focusOutEvent(QFocusEvent* event) override {
     QPushButton::focusOutEvent(event);
+    focus_from_keyboard_ = false;
     end_hover();
+  }
+
+  // Hover belongs to the flat looks of an enabled button; a press started
+  // elsewhere does not light the button up.
+  void track_hover(bool over, bool left_button_down) {
+    if (!look.flat || !isEnabled() || (left_button_down && !look.pointer_over)) return;
+    if (!over) {
+      end_hover();
+      return;
+    }
+    if (look.pointer_over) return;
+    look.pointer_over = true;
+    update();
+    if (play) play(0);
   }
 
   void changeEvent(QEvent* event) override {
@@ -109,6 +136,9 @@ class SuperButtonWidget final : public QPushButton {
       end_hover();
     }
   }
+
+ private:
+  bool focus_from_keyboard_ = false;
 };
 
 class SuperButtonControl final : public BagControl {

@@ -185,7 +185,9 @@ void paint_super_button(QPainter& painter, const QRect& area, const SuperLook& l
     painter.drawText(block, flags, caption);
   }
 
-  if (state.focused && (!look.flat || look.draw_focus)) {
+  // A focus that arrived from the keyboard is always shown: the person
+  // moving through the window with Tab must see where they are.
+  if (state.focused && (!look.flat || look.draw_focus || state.focus_from_keyboard)) {
     painter.setPen(QPen(palette.color(QPalette::ButtonText), 1, Qt::DotLine));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(whole.adjusted(3, 3, -4, -4));

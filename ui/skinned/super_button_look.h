@@ -39,6 +39,7 @@ struct SuperLook {
 
 struct SuperState {
   bool focused = false;
+  bool focus_from_keyboard = false;  // reached with Tab or a shortcut, not a click
   bool disabled = false;
   bool pressed = false;
 };

@@ -2,6 +2,7 @@
 // optional engraved, embossed or shadowed look. It paints no background, so
 // the window's own background shows between the letters, and a change of
 // caption or place repaints what lies beneath before the new text.
+#include <QMouseEvent>
 #include <QPainter>
 #include <QWidget>
 
@@ -45,6 +46,7 @@ class LabelWidget final : public QWidget {
 
   void set_look(LabelLook look) {
     look_ = std::move(look);
+    setFont(look_.font);
     see_through_repaint();
   }
 
@@ -52,7 +54,6 @@ class LabelWidget final : public QWidget {
   void paintEvent(QPaintEvent*) override {
     if (look_.caption.isEmpty()) return;
     QPainter painter(this);
-    painter.setFont(look_.font);
     int flags = Qt::TextDontClip;
     flags |= look_.horizontal == 1 ? Qt::AlignHCenter : look_.horizontal == 2 ? Qt::AlignRight : Qt::AlignLeft;
     if (look_.wrap) {
@@ -89,18 +90,20 @@ class LabelWidget final : public QWidget {
     see_through_repaint();
   }
 
+  // A press on a label is the label's: it neither reaches the panel beneath
+  // nor drags the window (only the window's background, panels and group
+  // boxes do).
+  void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+
  private:
-  // Repaints what lies beneath the label from the top-level window down,
-  // then the label over it. Qt's backing store composes a child without a
-  // background over its ancestors, so invalidating the label's area in its
-  // window repaints the window and every sibling there before the label.
+  // Repaints what lies beneath the label, then the label over it, at once.
+  // The label paints no background, so Qt composes it over whatever its
+  // ancestors and the siblings below it paint there: repainting the label
+  // repaints that area of all of them first, the group box and the panel
+  // included. (Repainting the area in the top-level window instead leaves
+  // out the parts its opaque children cover, which is all of it here.)
   void see_through_repaint() {
-    QWidget* top = window();
-    if (top == this || top == nullptr) {
-      update();
-      return;
-    }
-    top->repaint(QRect(mapTo(top, QPoint(0, 0)), size()));
+    if (isVisible()) repaint();
   }
 
   LabelLook look_;
