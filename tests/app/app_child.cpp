@@ -3,11 +3,15 @@
 //   close-button  a click on the close button
 //   escape        the Escape key, through the close query
 // The program tests run it and read what it prints and its exit code.
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QTest>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/ids.h"
@@ -38,8 +42,21 @@ int start_up() {
   options.desktop = &desktop;
   options.library_folder = QUORVANT_BINARY_DIR;
   runtime::configure_runtime(options);
-  QTimer::singleShot(100, [] {
+  // Acts once the main window is shown, looking every few milliseconds; a
+  // window that never comes ends the program with 3.
+  auto* watch = new QTimer(QCoreApplication::instance());
+  const QDeadlineTimer deadline(std::chrono::seconds(60));
+  QObject::connect(watch, &QTimer::timeout, [watch, deadline] {
     QWidget* window = runtime::window_runtime().widget_of(app::kMainWindow, 0);
+    if (window == nullptr || !window->isVisible()) {
+      if (deadline.hasExpired()) {
+        std::printf("no main window\n");
+        std::fflush(stdout);
+        std::_Exit(3);
+      }
+      return;
+    }
+    watch->stop();
     if (mode == "escape") {
       QTest::keyClick(window, Qt::Key_Escape);
     } else {
@@ -47,6 +64,7 @@ int start_up() {
       QTest::mouseClick(close, Qt::LeftButton, {}, QPoint(20, 9));
     }
   });
+  watch->start(5);
   const int code = app::start_up();
   std::printf("message loop ended\n");
   return code;

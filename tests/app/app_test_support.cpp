@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -50,14 +51,6 @@ void click(uint32_t element_id) {
   QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
 }
 
-void pump(int milliseconds) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  while (std::chrono::steady_clock::now() < end) {
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-}
-
 bool pump_until(const std::function<bool()>& done) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   // One round of events at a time, so that a job, whose every use of the
@@ -86,6 +79,12 @@ std::vector<std::string> browser_arguments() {
   std::vector<std::string> lines;
   for (std::string line; std::getline(log, line);) lines.push_back(line);
   return lines;
+}
+
+bool job_ended() {
+  std::ifstream log(test_program().launcher.file("browser.log"), std::ios::binary);
+  const std::string written((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+  return !written.empty() && written.back() == '\n';
 }
 
 void reset_program() {

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,6 @@ TestProgram& test_program();
 QWidget* widget(uint32_t element_id);
 // Clicks a button, radio box or check box as the mouse does.
 void click(uint32_t element_id);
-// Lets the window thread work for `milliseconds`.
-void pump(int milliseconds);
 // Lets the window thread work, a round of events at a time, until `done`
 // holds; false after 30 seconds.
 bool pump_until(const std::function<bool()>& done);
@@ -40,6 +39,9 @@ std::string output_folder();
 // What the stand-in file browser was started with, one line per argument;
 // empty until a job has ended.
 std::vector<std::string> browser_arguments();
+// Whether the stand-in file browser has written down all it was started
+// with: the last thing a job does that shows outside the job.
+bool job_ended();
 
 // Clears the list, the output folder and the browser log, and checks the
 // JPG box and the default options: every test starts from the window as the

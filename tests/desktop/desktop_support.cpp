@@ -1,0 +1,368 @@
+#include "tests/desktop/desktop_support.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+namespace quorvant::testing::desktop {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Starts `argv` in `directory` with exactly `environment`, its standard
+// output and error going to `log_file`, and `not_inherited` closed in it.
+pid_t spawn(std::vector<std::string> argv, std::vector<std::string> environment, const std::string& log_file,
+            const std::string& directory, int not_inherited = -1) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (not_inherited >= 0) posix_spawn_file_actions_addclose(&actions, not_inherited);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, log_file.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
+  std::vector<char*> args;
+  for (std::string& argument : argv) args.push_back(argument.data());
+  args.push_back(nullptr);
+  std::vector<char*> env;
+  for (std::string& entry : environment) env.push_back(entry.data());
+  env.push_back(nullptr);
+  pid_t pid = -1;
+  const int failed = posix_spawnp(&pid, argv.front().c_str(), &actions, nullptr, args.data(), env.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (failed != 0) throw std::runtime_error("cannot start " + argv.front());
+  return pid;
+}
+
+std::vector<std::string> own_environment() {
+  std::vector<std::string> entries;
+  for (char** entry = environ; *entry != nullptr; ++entry) entries.emplace_back(*entry);
+  return entries;
+}
+
+// Ends a child the test started: politely, then for good.
+void stop(pid_t pid) {
+  if (pid <= 0) return;
+  ::kill(pid, SIGTERM);
+  const bool ended = within(std::chrono::seconds(10), [pid] { return ::waitpid(pid, nullptr, WNOHANG) == pid; });
+  if (!ended) {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+  }
+}
+
+std::string trimmed(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  return text;
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty()) lines.push_back(line);
+  }
+  return lines;
+}
+
+// Stands in for the desktop's opener: the folder a job opens at its end and
+// the web addresses opened on closing are only written down.
+constexpr const char* kOpener = "#!/bin/sh\nprintf '%s\\n' \"$@\" >> \"$(dirname \"$0\")/opened.log\"\n";
+
+}  // namespace
+
+VirtualDisplay::VirtualDisplay(const std::string& log_file) {
+  int channel[2];
+  if (::pipe(channel) != 0) throw std::runtime_error("cannot make a pipe");
+  // The server writes the display number it took into the pipe once it
+  // accepts connections.
+  try {
+    server_ =
+        spawn({"Xvfb", "-displayfd", std::to_string(channel[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+              own_environment(), log_file, fs::current_path().string(), channel[0]);
+  } catch (...) {
+    ::close(channel[0]);
+    ::close(channel[1]);
+    throw;
+  }
+  ::close(channel[1]);
+  std::string number;
+  const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
+  while (number.empty() || number.back() != '\n') {
+    pollfd ready{channel[0], POLLIN, 0};
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0) break;
+    char chunk[16];
+    const ssize_t n = ::read(channel[0], chunk, sizeof chunk);
+    if (n <= 0) break;  // the server ended
+    number.append(chunk, static_cast<size_t>(n));
+  }
+  ::close(channel[0]);
+  if (number.empty() || number.back() != '\n') {
+    stop(server_);
+    throw std::runtime_error("Xvfb did not start; see " + log_file);
+  }
+  name_ = ":" + trimmed(number);
+  ::setenv("DISPLAY", name_.c_str(), 1);
+}
+
+VirtualDisplay::~VirtualDisplay() { stop(server_); }
+
+std::vector<uint8_t> Screenshot::pixels(const Area& area) const {
+  std::vector<uint8_t> samples;
+  samples.reserve(static_cast<size_t>(area.width * area.height * 3));
+  for (int y = window_top + area.top; y < window_top + area.top + area.height; ++y) {
+    for (int x = window_left + area.left; x < window_left + area.left + area.width; ++x) {
+      if (x < 0 || y < 0 || x >= screen.width || y >= screen.height) {
+        samples.insert(samples.end(), {0, 0, 0});
+        continue;
+      }
+      const size_t at = (static_cast<size_t>(y) * static_cast<size_t>(screen.width) + static_cast<size_t>(x)) * 3;
+      samples.insert(samples.end(), screen.samples.begin() + static_cast<std::ptrdiff_t>(at),
+                     screen.samples.begin() + static_cast<std::ptrdiff_t>(at + 3));
+    }
+  }
+  return samples;
+}
+
+namespace {
+bool dark(const uint8_t* rgb) { return rgb[0] < 128 && rgb[1] < 128 && rgb[2] < 128; }
+}  // namespace
+
+int Screenshot::dark_pixels(const Area& area) const {
+  const std::vector<uint8_t> samples = pixels(area);
+  int count = 0;
+  for (size_t i = 0; i + 2 < samples.size(); i += 3) count += dark(&samples[i]) ? 1 : 0;
+  return count;
+}
+
+int Screenshot::alike_lines(const Area& area, int columns) const {
+  const std::vector<uint8_t> samples = pixels(area);
+  const size_t row_size = static_cast<size_t>(area.width) * 3;
+  auto row_has_ink = [&](int y) {
+    for (int x = 0; x < area.width; ++x) {
+      if (dark(&samples[static_cast<size_t>(y) * row_size + static_cast<size_t>(x) * 3])) return true;
+    }
+    return false;
+  };
+  // Rows [a, a + count) and [b, b + count) alike on the leftmost columns.
+  auto alike = [&](int a, int b, int count) {
+    if (b + count > area.height) return false;
+    for (int i = 0; i < count; ++i) {
+      const auto row_a = samples.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(a + i) * row_size);
+      const auto row_b = samples.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(b + i) * row_size);
+      if (!std::equal(row_a, row_a + columns * 3, row_b)) return false;
+    }
+    return true;
+  };
+  int first = 0;
+  while (first < area.height && !row_has_ink(first)) ++first;
+  if (first == area.height) return 0;
+  // The line pitch: the least distance at which the first line repeats.
+  int pitch = 0;
+  for (int p = 4; p <= area.height / 2 && pitch == 0; ++p) {
+    if (alike(first, first + p, p) && row_has_ink(first + p)) pitch = p;
+  }
+  if (pitch == 0) return 1;  // one line, or marks that do not repeat
+  int lines = 2;
+  while (alike(first, first + lines * pitch, pitch)) ++lines;
+  // The line after the last is empty (further down a scroll bar may show).
+  for (int y = first + lines * pitch; y < std::min(area.height, first + (lines + 1) * pitch); ++y) {
+    if (row_has_ink(y)) return -1;
+  }
+  return lines;
+}
+
+ConverterOnDisplay::ConverterOnDisplay(const VirtualDisplay& display, const std::string& folder)
+    : display_(display), folder_(folder) {
+  program_directory_ = folder_ + "/program";
+  scratch_ = folder_ + "/scratch";
+  for (const char* name : {"program", "scratch", "home", "runtime", "bin"})
+    fs::create_directories(folder_ + "/" + name);
+  fs::permissions(folder_ + "/runtime", fs::perms::owner_all);
+  fs::copy_file(QUORVANT_PROGRAM, program_directory_ + "/quorvant");
+  fs::copy_file(QUORVANT_SYSTEM_LIBRARY,
+                program_directory_ + "/" + fs::path(QUORVANT_SYSTEM_LIBRARY).filename().string());
+  const std::string opener = folder_ + "/bin/xdg-open";
+  std::ofstream(opener) << kOpener;
+  fs::permissions(opener, fs::perms::owner_all);
+}
+
+ConverterOnDisplay::~ConverterOnDisplay() { stop(pid_); }
+
+bool ConverterOnDisplay::start() {
+  const char* path = std::getenv("PATH");
+  // Nothing of the desktop the tests were started from reaches the program:
+  // no message bus, no browser, no settings of the user's.
+  std::vector<std::string> environment = {
+      "DISPLAY=" + display_.name(),
+      "QT_QPA_PLATFORM=xcb",
+      "PATH=" + folder_ + "/bin:" + (path != nullptr ? path : "/usr/bin:/bin"),
+      "BROWSER=/bin/true",
+      "DEFAULT_BROWSER=/bin/true",
+      "TMPDIR=" + scratch_,
+      "HOME=" + folder_ + "/home",
+      "XDG_CONFIG_HOME=" + folder_ + "/home/.config",
+      "XDG_CACHE_HOME=" + folder_ + "/home/.cache",
+      "XDG_DATA_HOME=" + folder_ + "/home/.local/share",
+      "XDG_RUNTIME_DIR=" + folder_ + "/runtime",
+      "LANG=C.UTF-8",
+  };
+  if (const char* libraries = std::getenv("LD_LIBRARY_PATH"))
+    environment.push_back(std::string("LD_LIBRARY_PATH=") + libraries);
+  pid_ = spawn({program_directory_ + "/quorvant"}, environment, folder_ + "/program.log", program_directory_);
+
+  if (!within(kStartLimit, [&] { return !(window_ = find_window("Quorvant V")).empty(); })) {
+    ADD_FAILURE() << "no window of the program on the display";
+    return false;
+  }
+  const CommandResult geometry = run_command("timeout 30 xdotool getwindowgeometry --shell " + window_);
+  for (const std::string& line : lines_of(geometry.out)) {
+    if (line.rfind("X=", 0) == 0) left_ = std::stoi(line.substr(2));
+    if (line.rfind("Y=", 0) == 0) top_ = std::stoi(line.substr(2));
+  }
+  // Drawn once the main panel's magenta outline is there.
+  const bool drawn = within(kScreenLimit, [&] {
+    const std::vector<uint8_t> edge = screenshot().pixels(layout::kPanelTopEdge);
+    for (size_t i = 0; i < edge.size(); i += 3) {
+      if (edge[i] != 255 || edge[i + 1] != 0 || edge[i + 2] != 255) return false;
+    }
+    return true;
+  });
+  if (!drawn) ADD_FAILURE() << "the window at " << left_ << ", " << top_ << " has no magenta panel outline";
+  return drawn;
+}
+
+std::string ConverterOnDisplay::find_window(const std::string& title_pattern) const {
+  const CommandResult found =
+      run_command("timeout 30 xdotool search --all --onlyvisible --pid " + std::to_string(pid_) + " --name " +
+                  shell_quote(title_pattern) + " 2>/dev/null");
+  const std::vector<std::string> windows = lines_of(found.out);
+  return windows.empty() ? std::string() : windows.front();
+}
+
+std::string ConverterOnDisplay::output_folder() const { return program_directory_ + "/保存文件/"; }
+
+std::vector<std::string> ConverterOnDisplay::opened() const {
+  std::ifstream log(folder_ + "/bin/opened.log");
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(log, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string ConverterOnDisplay::log() const {
+  std::ifstream in(folder_ + "/program.log");
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+Screenshot ConverterOnDisplay::screenshot() const {
+  Screenshot shot;
+  shot.screen = parse_pnm(run_tool("timeout 30 import -silent -window root -depth 8 ppm:-"));
+  shot.window_left = left_;
+  shot.window_top = top_;
+  return shot;
+}
+
+std::string ConverterOnDisplay::keep(const Screenshot& shot, const std::string& name) const {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  fs::create_directories(QUORVANT_DESKTOP_SCREENSHOTS);
+  const std::string path = std::string(QUORVANT_DESKTOP_SCREENSHOTS) + "/" +
+                           (test != nullptr ? test->name() : std::string("desktop")) + "-" + name + ".ppm";
+  std::ostringstream header;
+  header << "P6\n" << shot.screen.width << " " << shot.screen.height << "\n255\n";
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << header.str();
+  out.write(reinterpret_cast<const char*>(shot.screen.samples.data()),
+            static_cast<std::streamsize>(shot.screen.samples.size()));
+  return "screenshot kept as " + path + "\nprogram output:\n" + log();
+}
+
+void ConverterOnDisplay::xdotool(const std::string& arguments) const {
+  const CommandResult result = run_command("timeout 30 xdotool " + arguments + " 2>&1");
+  EXPECT_EQ(result.status, 0) << "xdotool " << arguments << ": " << result.out;
+}
+
+void ConverterOnDisplay::move_to(int x, int y) const {
+  xdotool("mousemove --window " + window_ + " " + std::to_string(x) + " " + std::to_string(y));
+}
+
+void ConverterOnDisplay::click(int x, int y) const {
+  move_to(x, y);
+  xdotool("click 1");
+}
+
+void ConverterOnDisplay::press() const { xdotool("mousedown 1"); }
+void ConverterOnDisplay::release() const { xdotool("mouseup 1"); }
+void ConverterOnDisplay::type(const std::string& text) const { xdotool("type --delay 15 " + shell_quote(text)); }
+void ConverterOnDisplay::key(const std::string& name) const { xdotool("key " + shell_quote(name)); }
+
+bool ConverterOnDisplay::choose_folder(const std::string& folder) const {
+  click(layout::centre_x(layout::kChooseFolder), layout::centre_y(layout::kChooseFolder));
+  // Its title is "Velk_Quorvant_文件选择:".
+  std::string dialog;
+  if (!within(kScreenLimit, [&] { return !(dialog = find_window("Quorvant_")).empty(); })) {
+    ADD_FAILURE() << "the folder dialog did not open";
+    return false;
+  }
+  xdotool("windowfocus --sync " + dialog);
+  type(folder);
+  key("Return");
+  if (!within(kScreenLimit, [&] { return find_window("Quorvant_").empty(); })) {
+    ADD_FAILURE() << "the folder dialog did not close on Return";
+    return false;
+  }
+  return true;
+}
+
+std::optional<int> ConverterOnDisplay::wait_for_exit(std::chrono::seconds limit) {
+  int status = 0;
+  if (!within(limit, [&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; })) return std::nullopt;
+  pid_ = -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<std::string> copies(const std::string& picture, const std::string& folder, const std::string& stem,
+                                int count) {
+  std::vector<std::string> paths;
+  for (int i = 1; i <= count; ++i) {
+    char name[64];
+    std::snprintf(name, sizeof name, "%s%02d.jpg", stem.c_str(), i);
+    paths.push_back(folder + "/" + name);
+    fs::copy_file(picture, paths.back(), fs::copy_options::overwrite_existing);
+  }
+  return paths;
+}
+
+std::vector<std::string> files_below(const std::string& folder) {
+  std::vector<std::string> files;
+  std::error_code error;
+  for (auto it = fs::recursive_directory_iterator(folder, error); !error && it != fs::recursive_directory_iterator();
+       it.increment(error)) {
+    if (!it->is_directory()) files.push_back(it->path().string());
+  }
+  return files;
+}
+
+std::optional<Pnm> read_whole_png(const std::string& path) {
+  const CommandResult decoded = run_command("pngtopnm " + shell_quote(path) + " 2>/dev/null");
+  if (decoded.status != 0) return std::nullopt;
+  Pnm picture = parse_pnm(std::vector<uint8_t>(decoded.out.begin(), decoded.out.end()));
+  if (picture.width == 0 || picture.samples.empty()) return std::nullopt;
+  return picture;
+}
+
+}  // namespace quorvant::testing::desktop
