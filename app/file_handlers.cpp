@@ -21,8 +21,9 @@ constexpr const char* kNoFolder = "请选择图片目录";
 constexpr const char* kUnsupported = "您选择的图片文件格式暂时不支持!";
 constexpr const char* kUnsupportedTitle = "提示";
 constexpr std::array<std::string_view, 7> kAcceptedExtensions = {"JPG", "BMP", "PNG", "PCX", "PCD", "GIF", "TIF"};
-constexpr int32_t kPathBufferSize = 512;
-constexpr int32_t kStatusBufferSize = 255;
+// Every buffer given to SHGetPathFromIDListA holds the longest path it
+// writes: kMaxPath bytes, the terminator after the spaces among them.
+constexpr auto kPathBufferSpaces = static_cast<int32_t>(kMaxPath - 1);
 // Read-only, hidden, system and archive: every entry after the first.
 constexpr int32_t kListedAttributes = 0x27;
 
@@ -49,7 +50,7 @@ int32_t browse_callback(HWND window, UINT message, LPARAM parameter, LPARAM) {
     runtime::call_dll_command<LRESULT>(dll::kSendMessage, window, kBrowseSetSelection, WPARAM{1},
                                        reinterpret_cast<LPARAM>(remembered_folder().record().as_text()));
   } else if (message == kBrowseSelectionChanged) {
-    Text path = core_text(CoreCommand::kBlankText, {ValueRecord::of_int(kStatusBufferSize)});
+    Text path = core_text(CoreCommand::kBlankText, {ValueRecord::of_int(kPathBufferSpaces)});
     const BOOL found =
         runtime::call_dll_command<BOOL>(dll::kPathFromItem, reinterpret_cast<const void*>(parameter), path.buffer());
     if (found == 1) {
@@ -68,7 +69,7 @@ Text browse_for_folder(const char* title, const char* initial_path) {
   info.lpfn = &browse_callback;
   remembered_folder() = joined({runtime::text_of(initial_path)});
   void* item = runtime::call_dll_command<void*>(dll::kBrowseForFolder, &info);
-  Text buffer = core_text(CoreCommand::kBlankText, {ValueRecord::of_int(kPathBufferSize)});
+  Text buffer = core_text(CoreCommand::kBlankText, {ValueRecord::of_int(kPathBufferSpaces)});
   // The buffer ends where the path does: at once when there is none.
   runtime::call_dll_command<BOOL>(dll::kPathFromItem, static_cast<const void*>(item), buffer.buffer());
   remembered_folder() = joined({buffer.view()});

@@ -3,6 +3,8 @@
 #include <pthread.h>
 
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "platform/desktop.h"
 #include "runtime/runtime_object.h"
@@ -49,10 +51,17 @@ void start_thread(ValueRecord* result, int32_t count, ValueRecord* args) {
   *result = ValueRecord::of_bool(created);
 }
 
+// The built-in address stands in for an omitted one only. An empty text
+// (or a record that is no text) asks the desktop to open an empty address,
+// which opens nothing, so no request is made.
 void open_web_address(ValueRecord* result, int32_t count, ValueRecord* args) {
-  const bool given = count >= 1 && args != nullptr && args[0].tag == tag::kText && args[0].as_text() != nullptr;
-  runtime_object().desktop->open_url(given ? args[0].as_text() : kDefaultWebAddress);
   *result = {};
+  if (!present(count, args, 0)) {
+    runtime_object().desktop->open_url(kDefaultWebAddress);
+    return;
+  }
+  const std::string_view address = args[0].tag == tag::kText ? text_of(args[0].as_text()) : std::string_view{};
+  if (!address.empty()) runtime_object().desktop->open_url(std::string(address));
 }
 
 constexpr CommandInfo kThreadCommands[] = {{"start thread", start_thread}};

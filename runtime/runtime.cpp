@@ -1,9 +1,13 @@
 #include "runtime/runtime.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMetaObject>
+#include <QPointer>
 #include <QThread>
+#include <QTranslator>
 
+#include <link.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,6 +15,7 @@
 #include <filesystem>
 
 #include "platform/desktop.h"
+#include "platform/desktop_look.h"
 #include "platform/dialogs.h"
 #include "platform/gbk.h"
 #include "runtime/memory.h"
@@ -37,6 +42,36 @@ std::string program_path() {
   std::error_code error;
   const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
   return error ? std::string{} : path.string();
+}
+
+// The application's literal area: the read-only load segments of the
+// program file, where the compiler puts every literal of the program.
+void register_program_literals() {
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, size_t, void*) {
+        // The program file comes first; libraries are not the application's.
+        for (ElfW(Half) i = 0; i < info->dlpi_phnum; ++i) {
+          const ElfW(Phdr)& segment = info->dlpi_phdr[i];
+          if (segment.p_type != PT_LOAD || (segment.p_flags & PF_W) != 0) continue;
+          register_constant_range(reinterpret_cast<const void*>(info->dlpi_addr + segment.p_vaddr), segment.p_memsz);
+        }
+        return 1;
+      },
+      nullptr);
+}
+
+// Qt's own Chinese translations, so that standard dialogs and message-box
+// buttons speak the program's language. Without them installed Qt keeps
+// its English.
+void install_qt_translations() {
+  QPointer<QTranslator>& installed = runtime_object().translator;  // goes with the application that owns it
+  auto* application = QCoreApplication::instance();
+  if (application == nullptr || installed != nullptr) return;
+  auto translator = std::make_unique<QTranslator>(application);
+  if (translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+      QCoreApplication::installTranslator(translator.get())) {
+    installed = translator.release();  // the application owns it
+  }
 }
 
 // What the program's shim asks of the runtime.
@@ -117,8 +152,11 @@ ui::PropertyValue from_record(const ValueRecord& value) {
 
 RuntimeObject::~RuntimeObject() {
   if (QCoreApplication::instance() == nullptr) {
-    (void)windows.release();
-    (void)hidden.release();
+    // Widgets cannot go without the application. What is left stays where
+    // the process can still reach it, so leak checkers do not count it.
+    left_windows = windows.release();
+    left_hidden = hidden.release();
+    translator.clear();
   }
 }
 
@@ -149,6 +187,9 @@ void initialise_runtime(const ApplicationDescriptor& descriptor) {
 
   rt.main_thread = std::this_thread::get_id();
   rt.hidden = std::make_unique<HiddenWindow>();
+  platform::use_desktop_look();
+  install_qt_translations();
+  register_program_literals();
   register_constant_range(descriptor.constant_start, descriptor.constant_size);
 
   const RuntimeOptions& options = pending_options();
@@ -312,6 +353,7 @@ void register_cleanup(void (*routine)()) { runtime_object().cleanup = routine; }
 
 void run_application(int argc, char** argv, int (*startup)()) {
   QApplication application(argc, argv);
+  install_qt_translations();
   RuntimeObject& rt = runtime_object();
   rt.module_folder = QCoreApplication::applicationDirPath().toStdString() + "/";
   startup();

@@ -35,7 +35,9 @@ struct ApplicationDescriptor {
   // The code base: the handler routines that form template bindings name
   // by their offset (offset k is routine k).
   const std::vector<ui::EventHandler>* code_base = nullptr;
-  const void* constant_start = nullptr;  // the application's literal area
+  // Constant data of the application besides its literals: the read-only
+  // data of the program file, where its literals are, is registered anyway.
+  const void* constant_start = nullptr;
   size_t constant_size = 0;
   std::span<const uint8_t> form;  // the form template; empty: no windows
   std::span<const LibraryRecord* const> libraries;
@@ -54,9 +56,10 @@ void configure_runtime(const RuntimeOptions& options);
 
 // Runtime service 6. Must be the first call: makes the program directory the
 // current directory, creates the hidden runtime window on this thread (the
-// main thread), registers the literal area, copies the DLL table, notifies
-// the libraries (code 1) and loads the form template. A QApplication must
-// exist.
+// main thread), installs Qt's Chinese translations, registers the literal
+// area (the program file's read-only data) and the descriptor's constant
+// area, copies the DLL table, notifies the libraries (code 1) and loads the
+// form template. A QApplication must exist.
 void initialise_runtime(const ApplicationDescriptor& descriptor);
 
 // The core commands, in the order of the core library's command table.
@@ -129,9 +132,9 @@ void register_cleanup(void (*routine)());
 // The window runtime (for the program's own shim and tests).
 ui::WindowRuntime& window_runtime();
 
-// Runs a whole program: makes the application object, calls `startup` (the
-// application's start-up routine) and ends the program with exit code 0
-// when it returns.
+// Runs a whole program: makes the application object (with Qt's Chinese
+// translations), calls `startup` (the application's start-up routine) and
+// ends the program with exit code 0 when it returns.
 [[noreturn]] void run_application(int argc, char** argv, int (*startup)());
 
 }  // namespace quorvant::runtime

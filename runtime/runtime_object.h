@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QTranslator>
 
 #include <atomic>
 #include <map>
@@ -64,6 +66,13 @@ struct RuntimeObject {
   std::unique_ptr<platform::SoundPlayer> own_sounds;
   platform::SoundPlayer* sounds = nullptr;
   std::unique_ptr<ui::WindowRuntime> windows;
+  QPointer<QTranslator> translator;  // Qt's own Chinese, owned by the application
+
+  // What the object leaves behind when the application object is gone
+  // first: kept where the process can still reach it, so that leak
+  // checkers do not count it.
+  ui::WindowRuntime* left_windows = nullptr;
+  HiddenWindow* left_hidden = nullptr;
 
   // Open file searches by handle.
   std::mutex searches_mutex;

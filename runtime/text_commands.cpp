@@ -211,9 +211,10 @@ void to_integer(ValueRecord* result, int32_t count, ValueRecord* args) {
 
 void split_text(ValueRecord* result, int32_t count, ValueRecord* args) {
   const std::string_view text = text_argument(count, args, 0);
-  const ValueRecord delimiter_record = argument(count, args, 1);
+  // A comma only when the delimiter is omitted; a record that is no text is
+  // the empty delimiter.
   const std::string_view delimiter =
-      delimiter_record.tag == tag::kOmitted ? std::string_view(",") : text_of(delimiter_record.as_text());
+      argument(count, args, 1).tag == tag::kOmitted ? std::string_view(",") : text_argument(count, args, 1);
   const ValueRecord maximum_record = argument(count, args, 2);
   const bool unlimited = maximum_record.tag == tag::kOmitted;
   int64_t remaining = unlimited ? 0 : std::max(0, maximum_record.as_int());

@@ -1,6 +1,8 @@
 // The core commands on windows and controls. A control reference names a
 // control by window id (value word) and element id (second word); a
 // reference that cannot be resolved is a runtime error.
+#include <string>
+
 #include "platform/dialogs.h"
 #include "platform/window_thread.h"
 #include "runtime/core_commands.h"
@@ -20,6 +22,11 @@ void with(const ValueRecord& reference, Work&& work) {
   window_runtime().with_control(reference.value, reference.second, [&](ui::Control& control) {
     if (auto* typed = dynamic_cast<Control*>(&control)) work(*typed);
   });
+}
+
+// A text argument; any other record counts as the empty text.
+std::string text_argument(const ValueRecord& record) {
+  return record.tag == tag::kText ? std::string(text_of(record.as_text())) : std::string{};
 }
 
 constexpr int kTaskModal = 0x2000;
@@ -43,7 +50,9 @@ void message_box(ValueRecord* result, int32_t count, ValueRecord* args) {
   const ValueRecord title = argument(count, args, 2);
   platform::MessageBoxRequest request;
   request.text = blockish ? std::string{} : text_form(message);
-  request.title = title.tag == tag::kOmitted ? "信息：" : std::string(text_of(title.as_text()));
+  // The default title only for an omitted one; a record that is no text is
+  // the empty title.
+  request.title = title.tag == tag::kOmitted ? "信息：" : text_argument(title);
   request.style = argument(count, args, 1).as_int();
   if ((request.style & kSystemModal) == 0) request.style |= kTaskModal;
   *result = ValueRecord::of_int(static_cast<int32_t>(runtime_object().dialogs->message_box(request)));
@@ -69,11 +78,10 @@ void list_item_text(ValueRecord* result, int32_t count, ValueRecord* args) {
 }
 
 void add_list_item(ValueRecord* result, int32_t count, ValueRecord* args) {
-  const ValueRecord text = argument(count, args, 1);
+  const std::string text = text_argument(argument(count, args, 1));
   const int32_t data = argument(count, args, 2).as_int();
   int32_t index = -1;
-  with<ui::controls::ListBoxControl>(
-      argument(count, args, 0), [&](auto& list) { index = list.add_item(std::string(text_of(text.as_text())), data); });
+  with<ui::controls::ListBoxControl>(argument(count, args, 0), [&](auto& list) { index = list.add_item(text, data); });
   *result = ValueRecord::of_int(index);
 }
 

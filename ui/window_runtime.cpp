@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QEvent>
 #include <QEventLoop>
+#include <QMetaObject>
+#include <QPointer>
 #include <QWidget>
 
 #include "platform/window_thread.h"
@@ -26,6 +29,34 @@ QRect stored_geometry(const ElementRecord& record) {
   return {record.geometry(Geometry::kLeft), record.geometry(Geometry::kTop), record.geometry(Geometry::kWidth),
           record.geometry(Geometry::kHeight)};
 }
+
+// Runs `work` once, after the platform has activated `window`: the focus
+// goes to the window's control only after the activation itself, so the
+// work waits for the activation's events to be done. Goes with the window.
+class ActivationWatcher final : public QObject {
+ public:
+  ActivationWatcher(QWidget* window, std::function<void()> work) : QObject(window), work_(std::move(work)) {
+    window->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::WindowActivate && watched == parent()) {
+      watched->removeEventFilter(this);
+      QMetaObject::invokeMethod(
+          this,
+          [this] {
+            const std::function<void()> work = std::move(work_);
+            deleteLater();
+            work();
+          },
+          Qt::QueuedConnection);
+    }
+    return false;
+  }
+
+ private:
+  std::function<void()> work_;
+};
 
 }  // namespace
 
@@ -182,20 +213,9 @@ bool WindowRuntime::open_on_window_thread(uint32_t window_id, bool modal, uint32
 
   if ((window->elements[0].state_flags() & state_flag::kVisible) != 0) {
     static_cast<controls::WindowControl*>(opened->elements[0].control.get())->show_by_position();
-    QWidget* focus = QApplication::focusWidget();
-    if (focus != nullptr && opened->top()->isAncestorOf(focus)) {
-      // The control holding the focus, or the window itself.
-      uint32_t focused = own_id;
-      for (size_t i = 1; i < opened->elements.size(); ++i) {
-        const QWidget* widget = opened->elements[i].control ? opened->elements[i].control->widget() : nullptr;
-        if (widget != nullptr && (widget == focus || widget->isAncestorOf(focus))) {
-          focused = window->elements[i].element_id();
-        }
-      }
-      raise_simple(window_id, focused, window_event::kFocus);
-      opened = find_live(window_id);
-      if (opened == nullptr) return true;
-    }
+    raise_focus_event_when_active(window_id);
+    opened = find_live(window_id);
+    if (opened == nullptr) return true;
   }
 
   if (modal) {
@@ -376,6 +396,33 @@ void WindowRuntime::tear_down(uint32_t window_id, bool delete_now) {
   if (WindowTemplate* window = find_template(window_id)) window->elements = std::move(live->saved);
   if (live->modal_loop) live->modal_loop->quit();
   if (live_.empty() && loop_started_ && last_window_hook_) last_window_hook_();
+}
+
+void WindowRuntime::raise_focus_event_when_active(uint32_t window_id) {
+  LiveWindow* live = find_live(window_id);
+  QPointer<QWidget> top = live != nullptr ? live->top() : nullptr;
+  if (!top) return;
+  auto raise_if_focused = [this, window_id, top] {
+    LiveWindow* opened = find_live(window_id);
+    const WindowTemplate* window = find_template(window_id);
+    if (!top || opened == nullptr || opened->top() != top || window == nullptr) return;
+    QWidget* focus = QApplication::focusWidget();
+    if (focus == nullptr || (focus != top && !top->isAncestorOf(focus))) return;
+    // The control holding the focus, or the window itself.
+    uint32_t focused = window->elements[0].element_id();
+    for (size_t i = 1; i < opened->elements.size(); ++i) {
+      const QWidget* widget = opened->elements[i].control ? opened->elements[i].control->widget() : nullptr;
+      if (widget != nullptr && (widget == focus || widget->isAncestorOf(focus))) {
+        focused = window->elements[i].element_id();
+      }
+    }
+    raise_simple(window_id, focused, window_event::kFocus);
+  };
+  if (top->isActiveWindow()) {
+    raise_if_focused();
+  } else {
+    new ActivationWatcher(top, std::move(raise_if_focused));  // NOLINT: the window owns it
+  }
 }
 
 bool WindowRuntime::raise_simple(uint32_t window_id, uint32_t element_id, int32_t event) {

@@ -159,6 +159,9 @@ class WindowRuntime {
   void tear_down(uint32_t window_id, bool delete_now);
   void recreate(LiveWindow& live, form::WindowTemplate& window, size_t position);
   bool raise_simple(uint32_t window_id, uint32_t element_id, int32_t event);
+  // Event -7 of a window just shown, for the control that holds the focus
+  // (or the window), once the platform has activated the window.
+  void raise_focus_event_when_active(uint32_t window_id);
 
   PropertyValue get_on_window_thread(uint32_t window_id, uint32_t element_id, int index, int font_field);
   void set_on_window_thread(uint32_t window_id, uint32_t element_id, int index, const PropertyValue& value,

@@ -5,10 +5,11 @@
 // The shim keeps what the original system kept for the program: the regions
 // it made, the extended styles it was given, and the item the folder
 // browser returned last.
-#include <QPainterPath>
 #include <QRegion>
 #include <QWidget>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -53,6 +54,52 @@ QWidget* widget_of(HWND window) {
   return services == nullptr ? nullptr : services->widget_of(static_cast<int32_t>(window));
 }
 
+// How many pixels row `row` of a corner loses, counted from the outer edge
+// of the rectangle, for corner ellipses of width x height pixels. A pixel
+// stays when its centre lies inside the ellipse inscribed in the corner's
+// width x height box; only the rows above the ellipse's centre are cut.
+// Worked in doubled coordinates, so every corner gets exactly the same.
+int32_t corner_cut(int32_t row, int32_t width, int32_t height) {
+  const int64_t dy = 2 * int64_t{row} + 1 - height;  // the row's centre to the ellipse's, doubled
+  if (dy >= 0) return 0;
+  const int64_t w2 = int64_t{width} * width;
+  const int64_t h2 = int64_t{height} * height;
+  int32_t cut = 0;
+  for (; 2 * cut + 1 < width; ++cut) {
+    const int64_t dx = 2 * int64_t{cut} + 1 - width;
+    if (dx * dx * h2 + dy * dy * w2 <= w2 * h2) break;
+  }
+  return cut;
+}
+
+// The rectangle from (left, top) to (right - 1, bottom - 1), far edges
+// excluded, as the original platform makes it, with its four corners cut
+// alike as quarter ellipses of the given size: each corner is the mirror
+// image of the others.
+QRegion round_rect_region(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t ellipse_width,
+                          int32_t ellipse_height) {
+  if (left > right) std::swap(left, right);
+  if (top > bottom) std::swap(top, bottom);
+  const int64_t width = int64_t{right} - left - 1;
+  const int64_t height = int64_t{bottom} - top - 1;
+  if (width <= 0 || height <= 0) return {};
+  const auto ellipse_w = static_cast<int32_t>(std::min<int64_t>(width, std::abs(int64_t{ellipse_width})));
+  const auto ellipse_h = static_cast<int32_t>(std::min<int64_t>(height, std::abs(int64_t{ellipse_height})));
+  const QRect whole(left, top, static_cast<int>(width), static_cast<int>(height));
+  if (ellipse_w < 2 || ellipse_h < 2) return QRegion(whole);
+  QRegion shape;
+  const auto rows = static_cast<int32_t>(height);
+  const int32_t corner_rows = std::min(rows, (ellipse_h + 1) / 2);
+  for (int32_t row = 0; row < corner_rows; ++row) {
+    const int32_t cut = corner_cut(row, ellipse_w, ellipse_h);
+    const int span = static_cast<int>(width - 2 * int64_t{cut});
+    shape += QRect(left + cut, top + row, span, 1);
+    shape += QRect(left + cut, top + rows - 1 - row, span, 1);
+  }
+  if (rows > 2 * corner_rows) shape += QRect(left, top + corner_rows, whole.width(), rows - 2 * corner_rows);
+  return shape;
+}
+
 }  // namespace
 
 extern "C" {
@@ -86,8 +133,8 @@ __attribute__((visibility("default"))) void* SHBrowseForFolderA(BROWSEINFOA* inf
   if (info->pszDisplayName != nullptr) {
     const size_t slash = chosen->find_last_of('/', chosen->size() > 1 ? chosen->size() - 2 : 0);
     const std::string name = slash == std::string::npos ? *chosen : chosen->substr(slash + 1);
-    std::strncpy(info->pszDisplayName, name.c_str(), kMaxPath - 1);
-    info->pszDisplayName[kMaxPath - 1] = '\0';
+    std::strncpy(info->pszDisplayName, name.c_str(), kDisplayNameSize - 1);
+    info->pszDisplayName[kDisplayNameSize - 1] = '\0';
   }
   state().last_item = std::make_unique<Item>(Item{*chosen});
   return state().last_item.get();
@@ -100,6 +147,7 @@ __attribute__((visibility("default"))) BOOL SHGetPathFromIDListA(const void* ite
   path[0] = '\0';
   if (item == nullptr) return 0;
   const std::string& text = static_cast<const Item*>(item)->path;
+  // Never more than kMaxPath bytes, the terminator among them.
   if (text.empty() || text.size() >= kMaxPath) return 0;
   std::memcpy(path, text.c_str(), text.size() + 1);
   return 1;
@@ -118,13 +166,10 @@ __attribute__((visibility("default"))) LRESULT SendMessageA(HWND window, UINT me
 
 __attribute__((visibility("default"))) HRGN CreateRoundRectRgn(int32_t left, int32_t top, int32_t right, int32_t bottom,
                                                                int32_t ellipse_width, int32_t ellipse_height) {
-  // The region covers the rectangle without its right and bottom edges, with
-  // corners cut as ellipses of the given size.
-  QPainterPath path;
-  path.addRoundedRect(QRectF(left, top, right - left, bottom - top), ellipse_width / 2.0, ellipse_height / 2.0);
+  const QRegion shape = round_rect_region(left, top, right, bottom, ellipse_width, ellipse_height);
   std::lock_guard lock(state().mutex);
   const HRGN handle = state().next_region++;
-  state().regions[handle] = QRegion(path.toFillPolygon().toPolygon());
+  state().regions[handle] = shape;
   return handle;
 }
 

@@ -3,6 +3,8 @@
 // exports them. Window handles are the integers of the window-handle table.
 #pragma once
 
+#include <climits>
+#include <cstddef>
 #include <cstdint>
 
 namespace quorvant::winapi {
@@ -26,7 +28,7 @@ using BrowseCallback = int32_t (*)(HWND window, UINT message, LPARAM parameter, 
 struct BROWSEINFOA {
   HWND hwndOwner;
   const void* pidlRoot;
-  char* pszDisplayName;  // receives the chosen folder's name (up to 260 bytes)
+  char* pszDisplayName;  // receives the chosen folder's name (kDisplayNameSize bytes)
   const char* lpszTitle;
   UINT ulFlags;
   BrowseCallback lpfn;
@@ -42,7 +44,15 @@ inline constexpr UINT kBrowseNewDialogStyle = 0x40;  // BIF_NEWDIALOGSTYLE
 inline constexpr int32_t kExtendedStyle = -20;       // GWL_EXSTYLE
 inline constexpr LONG kLayered = 0x80000;            // WS_EX_LAYERED
 inline constexpr DWORD kLayeredAlpha = 2;            // LWA_ALPHA
-inline constexpr size_t kMaxPath = 260;
+// The longest path the shim writes, terminator included: whatever the file
+// system allows, not the original platform's 260 bytes (86 Chinese
+// characters in UTF-8). A buffer handed to SHGetPathFromIDListA holds this
+// many bytes.
+inline constexpr size_t kMaxPath = PATH_MAX;
+// The folder browser's display name buffer keeps the original size; a name
+// is one path component (at most NAME_MAX bytes), so it always fits.
+inline constexpr size_t kDisplayNameSize = 260;
+static_assert(NAME_MAX < kDisplayNameSize);
 
 // The exported functions, by signature.
 using SHBrowseForFolderA = void* (*)(BROWSEINFOA* info);

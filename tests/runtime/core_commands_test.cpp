@@ -53,6 +53,12 @@ TEST(SplitText, SplitsAtTheDelimiterWithoutSplittingCharacters) {
   EXPECT_EQ(texts(call(CoreCommand::kSplitText, {t("a,b,c"), t(","), i(2)})), (std::vector<std::string>{"a", "b"}));
   EXPECT_TRUE(texts(call(CoreCommand::kSplitText, {t("a,b"), t(","), i(-1)})).empty()) << "a negative maximum is 0";
   EXPECT_EQ(texts(call(CoreCommand::kSplitText, {t("a,b"), t(""), {}})), (std::vector<std::string>{"a,b"}));
+  // Only an omitted delimiter is a comma; a record that is no text is the
+  // empty delimiter, even when its payload is the address of one.
+  EXPECT_EQ(texts(call(CoreCommand::kSplitText, {t("a,b"), ValueRecord::of_pointer(",", tag::kInt64), {}})),
+            (std::vector<std::string>{"a,b"}));
+  EXPECT_EQ(texts(call(CoreCommand::kSplitText, {t("a,b"), i(0), {}})), (std::vector<std::string>{"a,b"}));
+  EXPECT_EQ(texts(call(CoreCommand::kSplitText, {t("a,b"), t(nullptr), {}})), (std::vector<std::string>{"a,b"}));
   // "丂" is E4 B8 82: a delimiter byte inside a character is no delimiter.
   EXPECT_EQ(texts(call(CoreCommand::kSplitText, {t("x丂y\x82z"), t("\x82"), {}})),
             (std::vector<std::string>{"x丂y", "z"}));

@@ -27,6 +27,26 @@ TEST(Memory, ReleasingNullOrALiteralChangesNothing) {
   release(text);
 }
 
+TEST(Memory, TheProgramsLiteralsAreConstantFromStartUp) {
+  // Nobody registered these; the runtime took the program's read-only data
+  // as its literal area when it started.
+  static const char kUnregistered[] = "保存文件";
+  const char* literal = "a literal the program never registered";
+  ASSERT_TRUE(is_constant(kUnregistered));
+  ASSERT_TRUE(is_constant(literal));
+  release(const_cast<char*>(literal));
+  release(const_cast<char*>(kUnregistered + 3));
+  EXPECT_STREQ(literal, "a literal the program never registered");
+  EXPECT_STREQ(kUnregistered, "保存文件");
+
+  // Writable data and the heap are no literals.
+  static char writable[] = "writable";
+  char* heap = make_text("heap text");
+  EXPECT_FALSE(is_constant(writable));
+  EXPECT_FALSE(is_constant(heap));
+  release(heap);
+}
+
 TEST(Memory, ReallocatingALiteralCopiesItToTheHeap) {
   register_constant_range(kLiterals, sizeof kLiterals);
   auto* copy = static_cast<char*>(reallocate(const_cast<char*>(kLiterals), 8));

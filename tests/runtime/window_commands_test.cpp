@@ -3,10 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QRegion>
 #include <QWidget>
 
+#include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "runtime/dll_table.h"
 #include "runtime/libraries.h"
@@ -16,6 +22,7 @@
 #include "runtime/shim/windows_api.h"
 #include "runtime/values.h"
 #include "tests/runtime/runtime_test_support.h"
+#include "tests/support/test_support.h"
 
 namespace quorvant::runtime {
 namespace {
@@ -68,6 +75,20 @@ TEST_F(OpenWindow, ListBoxCommands) {
   EXPECT_EQ(call(CoreCommand::kListItemCount, {list}).as_int(), 0);
 }
 
+// A record of another type whose payload happens to be the address of some
+// bytes: a command that took it for a text would read them.
+ValueRecord not_a_text(const char* bytes) { return ValueRecord::of_pointer(bytes, tag::kInt64); }
+
+TEST_F(OpenWindow, AListItemFromARecordThatIsNoTextIsEmpty) {
+  const ValueRecord list = reference(kListType, kList);
+  call(CoreCommand::kClearList, {list});
+  EXPECT_EQ(call(CoreCommand::kAddListItem, {list, not_a_text("/a/一.jpg"), {}}).as_int(), 0);
+  EXPECT_EQ(call(CoreCommand::kAddListItem, {list, ValueRecord::of_int(7), {}}).as_int(), 1);
+  EXPECT_EQ(call(CoreCommand::kListItemText, {list, ValueRecord::of_int(0)}).as_pointer(), nullptr);
+  EXPECT_EQ(call(CoreCommand::kListItemText, {list, ValueRecord::of_int(1)}).as_pointer(), nullptr);
+  call(CoreCommand::kClearList, {list});
+}
+
 TEST_F(OpenWindow, ListCommandsFromAJobThreadAreAnsweredByTheWindowThread) {
   const ValueRecord list = reference(kListType, kList);
   call(CoreCommand::kClearList, {list});
@@ -77,7 +98,10 @@ TEST_F(OpenWindow, ListCommandsFromAJobThreadAreAnsweredByTheWindowThread) {
     call_core_command(CoreCommand::kAddListItem, 3, args.data());
     done = true;
   });
-  while (!done) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_TRUE(testing::eventually([&] {
+    QCoreApplication::processEvents();
+    return done.load();
+  }));
   job.join();
   EXPECT_EQ(call(CoreCommand::kListItemCount, {list}).as_int(), 1);
 }
@@ -103,6 +127,14 @@ TEST_F(OpenWindow, CommonDialogAndMessageBox) {
       6);
   EXPECT_EQ(test_dialogs().message_requests().back().text, "-5");
   EXPECT_EQ(test_dialogs().message_requests().back().title, "提示");
+
+  // Only an omitted title gets the default; one that is no text is empty.
+  call(CoreCommand::kMessageBox, {ValueRecord::of_text("x"), {}, not_a_text("提示")});
+  EXPECT_EQ(test_dialogs().message_requests().back().title, "");
+  call(CoreCommand::kMessageBox, {ValueRecord::of_text("x"), {}, ValueRecord::of_int(3)});
+  EXPECT_EQ(test_dialogs().message_requests().back().title, "");
+  call(CoreCommand::kMessageBox, {ValueRecord::of_text("x"), {}, ValueRecord::of_text(nullptr)});
+  EXPECT_EQ(test_dialogs().message_requests().back().title, "") << "the empty text is a title too";
 }
 
 TEST(DllCommands, TheCLibraryIsFoundThroughTheDefaultSearchAndCached) {
@@ -158,6 +190,71 @@ TEST_F(OpenWindow, TheSystemShimShapesAndFadesWindows) {
   EXPECT_NEAR(window->windowOpacity(), 234 / 255.0, 0.01);
 }
 
+// The region CreateRoundRectRgn makes, as a window's mask shows it.
+QRegion round_region(int32_t right, int32_t bottom, int32_t ellipse_width, int32_t ellipse_height) {
+  std::vector<ValueRecord> args = {reference(kWindowType, kOwn)};
+  const int32_t handle = call_core_command(CoreCommand::kWindowHandle, 1, args.data()).as_int();
+  const winapi::HRGN region =
+      call_dll_command<winapi::HRGN>(kCreateRoundRectRegion, 0, 0, right, bottom, ellipse_width, ellipse_height);
+  EXPECT_EQ(call_dll_command<int32_t>(kSetWindowRegion, winapi::HWND{handle}, region, winapi::BOOL{0}), 1);
+  return window_runtime().handles().widget_of(handle)->mask();
+}
+
+// The pixels each row of the region loses at its left and at its right.
+struct RowCuts {
+  std::vector<int> left;
+  std::vector<int> right;
+};
+RowCuts row_cuts(const QRegion& region, const QRect& box) {
+  RowCuts cuts;
+  for (int y = box.top(); y <= box.bottom(); ++y) {
+    int first = box.left();
+    while (first <= box.right() && !region.contains(QPoint(first, y))) ++first;
+    int last = box.right();
+    while (last >= first && !region.contains(QPoint(last, y))) --last;
+    cuts.left.push_back(first - box.left());
+    cuts.right.push_back(box.right() - last);
+    for (int x = first; x <= last; ++x) {
+      if (!region.contains(QPoint(x, y))) ADD_FAILURE() << "a hole at " << x << "," << y;
+    }
+  }
+  return cuts;
+}
+
+TEST_F(OpenWindow, RoundedRegionsCutAllFourCornersAlike) {
+  // The region covers (0, 0) to (right - 1, bottom - 1), far edges excluded.
+  const QRegion shape = round_region(300, 200, 15, 15);
+  const QRect box(0, 0, 299, 199);
+  EXPECT_EQ(shape.boundingRect(), box);
+  const RowCuts cuts = row_cuts(shape, box);
+  EXPECT_EQ(cuts.left, cuts.right) << "left and right corners are mirror images";
+  const std::vector<int> upward(cuts.left.rbegin(), cuts.left.rend());
+  EXPECT_EQ(cuts.left, upward) << "top and bottom corners are mirror images";
+  // A quarter of a 15 x 15 ellipse: cuts shrinking to nothing within the
+  // seven and a half rows down to its centre, none below.
+  const std::vector<int> corner(cuts.left.begin(), cuts.left.begin() + 8);
+  EXPECT_TRUE(std::is_sorted(corner.rbegin(), corner.rend()));
+  EXPECT_GE(corner[0], 4);
+  EXPECT_LE(corner[0], 7);
+  EXPECT_EQ(corner[7], 0);
+  for (int y = 8; y < 199 - 8; ++y) ASSERT_EQ(cuts.left[static_cast<size_t>(y)], 0) << "row " << y;
+
+  // Odd and even sizes, wide and tall ellipses, and ones larger than the
+  // rectangle, which are cut down to it.
+  for (const QSize ellipse : {QSize(14, 14), QSize(40, 9), QSize(6, 30), QSize(500, 500)}) {
+    const QRegion other = round_region(101, 60, ellipse.width(), ellipse.height());
+    const QRect other_box(0, 0, 100, 59);
+    EXPECT_EQ(other.boundingRect(), other_box);
+    const RowCuts other_cuts = row_cuts(other, other_box);
+    EXPECT_EQ(other_cuts.left, other_cuts.right) << ellipse.width() << "x" << ellipse.height();
+    EXPECT_EQ(other_cuts.left, std::vector<int>(other_cuts.left.rbegin(), other_cuts.left.rend()))
+        << ellipse.width() << "x" << ellipse.height();
+    EXPECT_GT(other_cuts.left.front(), 0);
+  }
+  EXPECT_EQ(round_region(101, 60, 1, 15).boundingRect(), QRect(0, 0, 100, 59));
+  EXPECT_EQ(round_region(101, 60, 1, 15), QRegion(0, 0, 100, 59)) << "too small an ellipse: a plain rectangle";
+}
+
 // The browse callback as the application writes it: preselect the
 // remembered folder, show each selection's path as status text.
 std::string remembered = "/home/start";
@@ -167,7 +264,7 @@ int32_t browse_callback(winapi::HWND window, winapi::UINT message, winapi::LPARA
     call_dll_command<winapi::LRESULT>(kSendMessage, window, winapi::kBrowseSetSelection, winapi::WPARAM{1},
                                       reinterpret_cast<winapi::LPARAM>(remembered.c_str()));
   } else if (message == winapi::kBrowseSelectionChanged) {
-    char path[255];
+    char path[PATH_MAX];
     if (call_dll_command<winapi::BOOL>(kPathFromItem, reinterpret_cast<const void*>(parameter), path) == 1) {
       statuses.emplace_back(path);
       call_dll_command<winapi::LRESULT>(kSendMessage, window, winapi::kBrowseSetStatusText, winapi::WPARAM{0},
@@ -179,7 +276,7 @@ int32_t browse_callback(winapi::HWND window, winapi::UINT message, winapi::LPARA
 
 TEST(SystemShim, BrowsesForFoldersThroughTheDialogs) {
   test_dialogs().answer_folder("/home/图片");
-  char display[winapi::kMaxPath] = {};
+  char display[winapi::kDisplayNameSize] = {};
   winapi::BROWSEINFOA info{
       0, nullptr, display, "Velk_Quorvant_文件选择:", winapi::kBrowseNewDialogStyle, browse_callback, 0, 0};
   void* item = call_dll_command<void*>(kBrowseForFolder, &info);
@@ -196,6 +293,46 @@ TEST(SystemShim, BrowsesForFoldersThroughTheDialogs) {
   EXPECT_EQ(call_dll_command<void*>(kBrowseForFolder, &info), nullptr) << "cancelled";
 }
 
+// A folder path of `length` bytes: "/" and 85 characters of three bytes
+// again and again, letters where a character no longer fits.
+std::string long_path(size_t length) {
+  std::string path;
+  while (path.size() < length) {
+    path += '/';
+    std::string name;
+    while (name.size() + 3 <= 255 && path.size() + name.size() + 3 <= length) name += "图";
+    while (name.size() < 255 && path.size() + name.size() < length) name += 'x';
+    path += name;
+  }
+  return path;
+}
+
+TEST(SystemShim, PathsAsLongAsTheFileSystemAllowsComeBackWhole) {
+  for (const size_t length : {size_t{258}, size_t{300}, size_t{PATH_MAX - 1}, size_t{PATH_MAX}}) {
+    const std::string chosen = long_path(length);
+    ASSERT_EQ(chosen.size(), length);
+    test_dialogs().answer_folder(chosen);
+    statuses.clear();
+    winapi::BROWSEINFOA info{0, nullptr, nullptr, "", 0, browse_callback, 0, 0};
+    void* item = call_dll_command<void*>(kBrowseForFolder, &info);
+    ASSERT_NE(item, nullptr);
+    // The buffer holds PATH_MAX bytes; the guard behind it must stay as it is.
+    std::vector<char> buffer(PATH_MAX + 64, '#');
+    const winapi::BOOL found =
+        call_dll_command<winapi::BOOL>(kPathFromItem, static_cast<const void*>(item), buffer.data());
+    EXPECT_EQ(std::count(buffer.begin() + PATH_MAX, buffer.end(), '#'), 64) << length;
+    if (length < PATH_MAX) {
+      EXPECT_EQ(found, 1) << length;
+      EXPECT_EQ(std::string(buffer.data()), chosen);
+      EXPECT_EQ(statuses, std::vector<std::string>{chosen}) << "the callback's buffer holds it too";
+    } else {
+      EXPECT_EQ(found, 0) << "no room for the terminator";
+      EXPECT_EQ(buffer[0], '\0');
+      EXPECT_TRUE(statuses.empty());
+    }
+  }
+}
+
 std::atomic<intptr_t> thread_parameter{-1};
 void thread_entry(intptr_t parameter) { thread_parameter = parameter; }
 
@@ -205,27 +342,35 @@ TEST(ThreadLibrary, StartsTheSubroutineWithItsParameter) {
   ValueRecord result;
   thread_library().commands[0].entry(&result, 3, args.data());
   EXPECT_TRUE(result.is_true());
-  for (int wait = 0; wait < 500 && thread_parameter != 5; ++wait)
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  EXPECT_TRUE(testing::eventually([] { return thread_parameter != -1; }));
   EXPECT_EQ(thread_parameter, 5);
 
   thread_parameter = -1;
   thread_library().commands[0].entry(&result, 1, args.data());
   EXPECT_TRUE(result.is_true());
-  for (int wait = 0; wait < 500 && thread_parameter != 0; ++wait)
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  EXPECT_TRUE(testing::eventually([] { return thread_parameter != -1; }));
   EXPECT_EQ(thread_parameter, 0) << "without its argument the parameter is 0";
 }
 
-TEST(InterfaceLibrary, OpensTheGivenOrTheDefaultAddress) {
-  std::vector<ValueRecord> args = {ValueRecord::of_text("https://bbs.velk.example/")};
-  ValueRecord result;
-  interface_library().commands[0].entry(&result, 1, args.data());
-  interface_library().commands[0].entry(&result, 0, nullptr);
+TEST(InterfaceLibrary, OpensTheGivenAddressOrTheDefaultForAnOmittedOne) {
+  const auto open = [](std::vector<ValueRecord> args) {
+    ValueRecord result;
+    interface_library().commands[0].entry(&result, static_cast<int32_t>(args.size()), args.data());
+  };
   const auto& opened = test_desktop().opened();
-  ASSERT_GE(opened.size(), 2u);
-  EXPECT_EQ(opened[opened.size() - 2], "https://bbs.velk.example/");
-  EXPECT_EQ(opened.back(), kDefaultWebAddress);
+  const size_t before = opened.size();
+  open({ValueRecord::of_text("https://bbs.velk.example/")});
+  open({});
+  open({ValueRecord{}});
+  EXPECT_EQ(std::vector<std::string>(opened.begin() + static_cast<std::ptrdiff_t>(before), opened.end()),
+            (std::vector<std::string>{"https://bbs.velk.example/", kDefaultWebAddress, kDefaultWebAddress}));
+
+  // The empty text, given as null or as a real empty string, is an address
+  // that opens nothing; so is a record that is no text.
+  open({ValueRecord::of_text(nullptr)});
+  open({ValueRecord::of_text("")});
+  open({not_a_text("https://elsewhere.example/")});
+  EXPECT_EQ(opened.size(), before + 3);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The skinned controls: transparent label, picture button and super button.
 #include <gtest/gtest.h>
 
+#include <QEnterEvent>
 #include <QScreen>
 #include <QTest>
 
@@ -481,7 +482,8 @@ TEST(SuperButton, APressDraggedOffTheButtonEndsItsHover) {
   ASSERT_TRUE(button.open());
   const QImage resting = button.rendered();
   QWidget* widget = button.widget();
-  QTest::mouseMove(widget->window(), {30, 20});
+  QEnterEvent enter(QPointF(20, 10), QPointF(30, 20), widget->mapToGlobal(QPointF(20, 10)));
+  QApplication::sendEvent(widget, &enter);
   const QImage hovered = button.rendered();
   ASSERT_NE(hovered, resting);
   QTest::mousePress(widget, Qt::LeftButton, {}, {20, 10});
