@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "forms/main_window_ids.h"
-#include "ui/form/ids.h"
+#include "ui/form_reader/ids.h"
 
 namespace quorvant::app {
 

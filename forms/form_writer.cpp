@@ -3,8 +3,8 @@
 #include <stdexcept>
 
 #include "platform/gbk.h"
-#include "ui/form/ids.h"
-#include "ui/form/type_catalog.h"
+#include "ui/form_reader/ids.h"
+#include "ui/form_reader/type_catalog.h"
 
 namespace quorvant::forms {
 

@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "ui/form/byte_io.h"
-#include "ui/form/element_record.h"
-#include "ui/form/property_bag.h"
-#include "ui/form/type_catalog.h"
+#include "ui/form_reader/byte_io.h"
+#include "ui/form_reader/element_record.h"
+#include "ui/form_reader/property_bag.h"
+#include "ui/form_reader/type_catalog.h"
 
 namespace quorvant::forms {
 

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "forms/artwork/artwork.h"
-#include "ui/form/element_record.h"
-#include "ui/form/ids.h"
+#include "ui/form_reader/element_record.h"
+#include "ui/form_reader/ids.h"
 #include "ui/skinned/skinned_catalog.h"
 
 namespace quorvant::forms {

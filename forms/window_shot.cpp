@@ -11,7 +11,7 @@
 #include "forms/main_window.h"
 #include "platform/desktop_look.h"
 #include "platform/dialogs.h"
-#include "ui/form/form_template.h"
+#include "ui/form_reader/form_template.h"
 #include "ui/program_controls.h"
 #include "ui/window_runtime.h"
 

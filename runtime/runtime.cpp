@@ -23,8 +23,8 @@
 #include "runtime/runtime_object.h"
 #include "runtime/shim/shim_services.h"
 #include "runtime/values.h"
-#include "ui/form/form_template.h"
-#include "ui/form/ids.h"
+#include "ui/form_reader/form_template.h"
+#include "ui/form_reader/ids.h"
 #include "ui/program_controls.h"
 
 namespace quorvant::runtime {
@@ -254,9 +254,9 @@ void* dll_function(int32_t entry) {
 }
 
 ValueRecord read_property(uint32_t window_id, uint32_t element_id, int32_t index, int32_t font_field) {
-  ui::WindowRuntime& windows = window_runtime();
-  const ui::PropertyValue value = windows.get_property(window_id, element_id, index, font_field);
-  return to_record(value, windows.property_kind(window_id, element_id, index));
+  const ui::WindowRuntime::TypedValue typed =
+      window_runtime().get_typed_property(window_id, element_id, index, font_field);
+  return to_record(typed.value, typed.kind);
 }
 
 void write_property(uint32_t window_id, uint32_t element_id, int32_t index, int32_t font_field,

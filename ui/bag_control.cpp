@@ -5,7 +5,7 @@
 #include <QPalette>
 
 #include "platform/gbk.h"
-#include "ui/form/ids.h"
+#include "ui/form_reader/ids.h"
 
 namespace quorvant::ui {
 
@@ -21,6 +21,53 @@ QColor to_qcolor(uint32_t colour) {
                 static_cast<int>((colour >> 16) & 0xFF));
 }
 
+namespace {
+
+// A property stored as a text list reaches the program as the stored bytes
+// of the list, its texts in the program's encoding.
+Bytes program_text_list(const std::vector<std::string>& stored) {
+  std::vector<std::string> texts;
+  texts.reserve(stored.size());
+  for (const std::string& text : stored) texts.push_back(platform::gbk_to_utf8(text));
+  return form::encode_text_list(texts);
+}
+
+std::optional<std::vector<std::string>> stored_text_list(const Bytes& program) {
+  auto texts = form::decode_text_list(program);
+  if (texts) {
+    for (std::string& text : *texts) text = platform::utf8_to_gbk(text);
+  }
+  return texts;
+}
+
+}  // namespace
+
+std::string character_text(int32_t code) {
+  const auto bits = static_cast<uint16_t>(code);
+  if (bits == 0) return {};
+  std::string gbk;
+  if (bits > 0xFF) gbk.push_back(static_cast<char>(bits >> 8));
+  gbk.push_back(static_cast<char>(bits & 0xFF));
+  return platform::gbk_to_utf8(gbk);
+}
+
+int32_t character_code(const std::string& text) {
+  const std::string gbk = platform::utf8_to_gbk(text);
+  if (gbk.empty()) return 0;
+  const auto lead = static_cast<uint8_t>(gbk[0]);
+  // GBK lead bytes are 0x81 and up; a double-byte character keeps its lead
+  // byte in the high half.
+  if (lead < 0x81 || gbk.size() < 2) return lead;
+  return static_cast<int16_t>(lead << 8 | static_cast<uint8_t>(gbk[1]));
+}
+
+form::FieldCoding BagControl::coding(int index) const {
+  for (const form::FieldSpec& field : type().schema.fields) {
+    if (field.index == index) return field.coding;
+  }
+  return form::FieldCoding::kInt32;
+}
+
 QString BagControl::text(int index) const { return QString::fromStdString(platform::gbk_to_utf8(bag_.text(index))); }
 
 PropertyValue BagControl::get(int own_index) {
@@ -34,6 +81,7 @@ PropertyValue BagControl::get(int own_index) {
     case ValueKind::kFileName:
     case ValueKind::kDataSource:
     case ValueKind::kDataColumn:
+      if (coding(index) == form::FieldCoding::kInt16) return character_text(bag_.integer(index));
       return platform::gbk_to_utf8(bag_.text(index));
     case ValueKind::kFont:
       return font(index);
@@ -42,6 +90,7 @@ PropertyValue BagControl::get(int own_index) {
     case ValueKind::kSound:
     case ValueKind::kImageList:
     case ValueKind::kCustomData:
+      if (coding(index) == form::FieldCoding::kTextList) return program_text_list(bag_.texts(index));
       return bag_.bytes(index);
     default:
       return bag_.integer(index);
@@ -57,17 +106,37 @@ bool BagControl::set(int own_index, const PropertyValue& value) {
     case ValueKind::kFileName:
     case ValueKind::kDataSource:
     case ValueKind::kDataColumn:
-      bag_.set(index, platform::utf8_to_gbk(as_text(value)));
+      if (coding(index) == form::FieldCoding::kInt16) {
+        bag_.set(index, character_code(as_text(value)));
+      } else {
+        bag_.set(index, platform::utf8_to_gbk(as_text(value)));
+      }
       break;
     case ValueKind::kFont:
-      if (const auto* record = std::get_if<FontRecord>(&value)) bag_.set(index, encode_font(*record));
+      // The program holds a whole font as the stored 60-byte record, so a
+      // font read from one control arrives whole at another; an empty block
+      // means no font of its own.
+      if (const auto* record = std::get_if<FontRecord>(&value)) {
+        bag_.set(index, encode_font(*record));
+      } else if (const auto* stored = std::get_if<Bytes>(&value);
+                 stored != nullptr && (stored->empty() || decode_font(*stored))) {
+        bag_.set(index, *stored);
+      } else {
+        return false;
+      }
       break;
     case ValueKind::kPicture:
     case ValueKind::kIcon:
     case ValueKind::kSound:
     case ValueKind::kImageList:
     case ValueKind::kCustomData:
-      bag_.set(index, as_bytes(value));
+      if (coding(index) != form::FieldCoding::kTextList) {
+        bag_.set(index, as_bytes(value));
+      } else if (auto texts = stored_text_list(as_bytes(value))) {
+        bag_.set(index, std::move(*texts));
+      } else {
+        return false;  // not a text list: the items stay
+      }
       break;
     default:
       bag_.set(index, as_int(value));

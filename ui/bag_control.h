@@ -6,7 +6,7 @@
 #pragma once
 
 #include "ui/control.h"
-#include "ui/form/property_bag.h"
+#include "ui/form_reader/property_bag.h"
 
 namespace quorvant::ui {
 
@@ -34,6 +34,8 @@ class BagControl : public Control {
   bool flag(int index) const { return bag_.integer(index) == 1; }
   QString text(int index) const;
   FontRecord font(int index) const { return font_or_default(bag_.bytes(index)); }
+  // How the blob stores property `index`.
+  form::FieldCoding coding(int index) const;
 
  private:
   form::PropertyBag bag_;
@@ -41,6 +43,12 @@ class BagControl : public Control {
 
 // Reads a type's blob into a bag, or nothing (version too high, too short).
 std::optional<form::PropertyBag> read_bag(const CreateParams& params);
+
+// A text property stored as a 16-bit number holds the code of one
+// character: a GBK byte, or a double-byte character with its lead byte in
+// the high half. 0 is no character (an empty text).
+std::string character_text(int32_t code);
+int32_t character_code(const std::string& text);
 
 // Colours: 0x00BBGGRR, and 0xFF000000 for the system's button-face colour.
 QColor to_qcolor(uint32_t colour);

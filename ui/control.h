@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/form/type_catalog.h"
+#include "ui/form_reader/type_catalog.h"
 #include "ui/property_value.h"
 
 namespace quorvant::platform {

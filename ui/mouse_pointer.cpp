@@ -25,7 +25,12 @@ int32_t normalised(int32_t number) {
   return number;
 }
 
+// A cursor or icon file keeps its transparency and points with its hot
+// spot; any other picture is drawn whole and points with its centre.
 std::optional<QCursor> from_file(std::span<const uint8_t> bytes) {
+  if (const auto cursor = pictures::decode_cursor(bytes)) {
+    return QCursor(QPixmap::fromImage(cursor->image), cursor->hot_spot.x(), cursor->hot_spot.y());
+  }
   const auto picture = pictures::decode_picture(bytes);
   if (!picture) return std::nullopt;
   return QCursor(QPixmap::fromImage(*picture));

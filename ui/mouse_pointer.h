@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "ui/form/byte_io.h"
+#include "ui/form_reader/byte_io.h"
 
 namespace quorvant::ui {
 

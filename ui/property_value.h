@@ -8,7 +8,7 @@
 #include <string>
 #include <variant>
 
-#include "ui/form/byte_io.h"
+#include "ui/form_reader/byte_io.h"
 
 namespace quorvant::ui {
 

@@ -13,7 +13,7 @@
 #include <algorithm>
 
 #include "ui/controls/window_control.h"
-#include "ui/form/ids.h"
+#include "ui/form_reader/ids.h"
 #include "ui/window_runtime_internal.h"
 
 namespace quorvant::ui {
@@ -124,16 +124,14 @@ void WindowInput::move_focus(bool forward) {
 
 bool WindowInput::on_key(QKeyEvent* key) {
   auto* live = runtime_.find_live(window_id_);
-  auto* window = runtime_.find_template(window_id_);
-  if (live == nullptr || window == nullptr || !live->elements[0].control) return false;
-  auto* window_control = static_cast<controls::WindowControl*>(live->elements[0].control.get());
+  if (live == nullptr || runtime_.find_template(window_id_) == nullptr || !live->elements[0].control) return false;
+  auto& window_control = *static_cast<controls::WindowControl*>(live->elements[0].control.get());
   const auto focused = focused_position();
-  Control* focused_control = focused && *focused > 0 ? live->elements[*focused].control.get() : nullptr;
+  const Control* focused_control = focused && *focused > 0 ? live->elements[*focused].control.get() : nullptr;
   const int code = key->key();
   const auto modifiers = key->modifiers() & ~Qt::KeypadModifier;
 
   if (focused_control != nullptr && focused_control->keeps_key(code)) return false;
-
   switch (code) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
@@ -143,62 +141,77 @@ bool WindowInput::on_key(QKeyEvent* key) {
     case Qt::Key_Left:
     case Qt::Key_Up:
     case Qt::Key_Right:
-    case Qt::Key_Down: {
-      // Among the radio buttons of the focused one's parent only.
+    case Qt::Key_Down:
       if (focused_control == nullptr || focused_control->type().type_id != form::type_id::kRadioBox) return false;
-      const uint32_t parent = window->elements[*focused].parent_id();
-      std::vector<size_t> radios;
-      for (size_t i : tab_order(focused)) {
-        if (live->elements[i].control->type().type_id == form::type_id::kRadioBox &&
-            window->elements[i].parent_id() == parent) {
-          radios.push_back(i);
-        }
-      }
-      const auto at = std::find(radios.begin(), radios.end(), *focused);
-      if (at == radios.end()) return true;
-      const auto index = static_cast<size_t>(at - radios.begin());
-      const bool forward = code == Qt::Key_Right || code == Qt::Key_Down;
-      focus_position(radios[forward ? (index + 1) % radios.size() : (index + radios.size() - 1) % radios.size()]);
+      move_among_radios(*focused, code == Qt::Key_Right || code == Qt::Key_Down);
       return true;
-    }
     case Qt::Key_Return:
-    case Qt::Key_Enter: {
-      if (focused_control != nullptr && focused_control->acts_as_default_button()) {
-        runtime_.raise_simple(window_id_, window->elements[*focused].element_id(), 0);
-        return true;
-      }
-      if (window_control->enter_moves_focus()) {
-        move_focus(true);
-        return true;
-      }
-      for (size_t i = 1; i < live->elements.size(); ++i) {
-        const Control* control = live->elements[i].control.get();
-        if (control != nullptr && control->acts_as_default_button()) {
-          runtime_.raise_simple(window_id_, window->elements[i].element_id(), 0);
-          return true;
-        }
-      }
-      return false;
-    }
+    case Qt::Key_Enter:
+      return on_enter(focused, window_control.enter_moves_focus());
     case Qt::Key_Escape:
-      if (!window_control->escape_closes()) return false;
-      window_control->window()->close();
+      if (!window_control.escape_closes()) return false;
+      window_control.window()->close();
       return true;
-    case Qt::Key_F1: {
-      if (!window_control->help_on_f1()) return false;
-      QString file = QString::fromStdString(window_control->help_file());
-      if (file.isEmpty()) {
-        const QFileInfo program(QCoreApplication::applicationFilePath());
-        file = program.absolutePath() + '/' + program.completeBaseName() + QStringLiteral(".hlp");
-      }
-      if (QFileInfo::exists(file)) QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    case Qt::Key_F1:
+      if (!window_control.help_on_f1()) return false;
+      open_help(window_control);
       return true;
-    }
     default:
       break;
   }
   if (modifiers == Qt::AltModifier && is_letter_or_digit(code)) return on_shortcut(code);
   return false;
+}
+
+void WindowInput::move_among_radios(size_t focused, bool forward) {
+  // Among the radio buttons of the focused one's parent only.
+  const auto* live = runtime_.find_live(window_id_);
+  const auto* window = runtime_.find_template(window_id_);
+  const uint32_t parent = window->elements[focused].parent_id();
+  std::vector<size_t> radios;
+  for (size_t i : tab_order(focused)) {
+    if (live->elements[i].control->type().type_id == form::type_id::kRadioBox &&
+        window->elements[i].parent_id() == parent) {
+      radios.push_back(i);
+    }
+  }
+  const auto at = std::find(radios.begin(), radios.end(), focused);
+  if (at == radios.end()) return;
+  const auto index = static_cast<size_t>(at - radios.begin());
+  focus_position(radios[forward ? (index + 1) % radios.size() : (index + radios.size() - 1) % radios.size()]);
+}
+
+bool WindowInput::on_enter(std::optional<size_t> focused, bool enter_moves_focus) {
+  const auto* live = runtime_.find_live(window_id_);
+  const auto* window = runtime_.find_template(window_id_);
+  // The focused default-capable button, else the focus moves on, else the
+  // first default-capable button in list order is clicked.
+  if (focused && *focused > 0 && live->elements[*focused].control &&
+      live->elements[*focused].control->acts_as_default_button()) {
+    runtime_.raise_simple(window_id_, window->elements[*focused].element_id(), 0);
+    return true;
+  }
+  if (enter_moves_focus) {
+    move_focus(true);
+    return true;
+  }
+  for (size_t i = 1; i < live->elements.size(); ++i) {
+    const Control* control = live->elements[i].control.get();
+    if (control != nullptr && control->acts_as_default_button()) {
+      runtime_.raise_simple(window_id_, window->elements[i].element_id(), 0);
+      return true;
+    }
+  }
+  return false;
+}
+
+void WindowInput::open_help(const controls::WindowControl& window_control) {
+  QString file = QString::fromStdString(window_control.help_file());
+  if (file.isEmpty()) {
+    const QFileInfo program(QCoreApplication::applicationFilePath());
+    file = program.absolutePath() + '/' + program.completeBaseName() + QStringLiteral(".hlp");
+  }
+  if (QFileInfo::exists(file)) QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 }
 
 bool WindowInput::on_shortcut(int key) {
@@ -220,23 +233,11 @@ bool WindowInput::on_shortcut(int key) {
       case ShortcutRole::kButton:
         runtime_.raise_simple(window_id_, element_id, 0);
         break;
-      case ShortcutRole::kLabel: {
-        // The focus goes to the control that follows the label in Tab order.
-        const std::vector<size_t> order = tab_order(i);
-        const auto at = std::find(order.begin(), order.end(), i);
-        if (at != order.end() && order.size() > 1) {
-          focus_position(*(at + 1 == order.end() ? order.begin() : at + 1));
-        }
+      case ShortcutRole::kLabel:
+        focus_after_label(i);
         break;
-      }
       case ShortcutRole::kGroupBox:
-        // The focus goes to the first control inside the group.
-        for (size_t inner : tab_order()) {
-          if (widget->isAncestorOf(live->elements[inner].control->widget())) {
-            focus_position(inner);
-            break;
-          }
-        }
+        focus_into_group(*widget);
         break;
       default:
         break;
@@ -244,6 +245,24 @@ bool WindowInput::on_shortcut(int key) {
     return true;
   }
   return false;
+}
+
+void WindowInput::focus_after_label(size_t label) {
+  // The focus goes to the control that follows the label in Tab order.
+  const std::vector<size_t> order = tab_order(label);
+  const auto at = std::find(order.begin(), order.end(), label);
+  if (at != order.end() && order.size() > 1) focus_position(*(at + 1 == order.end() ? order.begin() : at + 1));
+}
+
+void WindowInput::focus_into_group(const QWidget& group) {
+  // The focus goes to the first control inside the group.
+  const auto* live = runtime_.find_live(window_id_);
+  for (size_t inner : tab_order()) {
+    if (group.isAncestorOf(live->elements[inner].control->widget())) {
+      focus_position(inner);
+      return;
+    }
+  }
 }
 
 bool WindowInput::on_mouse(QWidget* widget, QMouseEvent* mouse, int type) {

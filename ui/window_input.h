@@ -19,6 +19,9 @@ class QWidget;
 namespace quorvant::ui {
 
 class WindowRuntime;
+namespace controls {
+class WindowControl;
+}
 
 class WindowInput final : public QObject {
  public:
@@ -38,7 +41,12 @@ class WindowInput final : public QObject {
 
  private:
   bool on_key(QKeyEvent* key);
+  void move_among_radios(size_t focused, bool forward);
+  bool on_enter(std::optional<size_t> focused, bool enter_moves_focus);
+  void open_help(const controls::WindowControl& window_control);
   bool on_shortcut(int key);
+  void focus_after_label(size_t label);
+  void focus_into_group(const QWidget& group);
   bool on_mouse(QWidget* widget, QMouseEvent* mouse, int type);
   std::optional<size_t> focused_position() const;
   std::optional<size_t> position_of_widget(const QWidget* widget) const;

@@ -11,7 +11,8 @@
 
 #include "platform/window_thread.h"
 #include "ui/controls/window_control.h"
-#include "ui/form/ids.h"
+#include "ui/element_parents.h"
+#include "ui/form_reader/ids.h"
 #include "ui/mouse_pointer.h"
 #include "ui/window_runtime_internal.h"
 
@@ -151,14 +152,16 @@ QWidget* WindowRuntime::widget_of(uint32_t window_id, uint32_t element_id) {
 }
 
 int WindowRuntime::child_id_of(uint32_t window_id, uint32_t element_id) const {
-  const auto found = live_.find(window_id);
-  if (found == live_.end()) return 0;
-  for (const WindowTemplate& window : form_.windows) {
-    if (window.id != window_id) continue;
-    const auto position = window.position_of(element_id);
-    return position && *position < found->second->elements.size() ? found->second->elements[*position].child_id : 0;
-  }
-  return 0;
+  return platform::call_on_window_thread([&] {
+    const auto found = live_.find(window_id);
+    if (found == live_.end()) return 0;
+    for (const WindowTemplate& window : form_.windows) {
+      if (window.id != window_id) continue;
+      const auto position = window.position_of(element_id);
+      return position && *position < found->second->elements.size() ? found->second->elements[*position].child_id : 0;
+    }
+    return 0;
+  });
 }
 
 bool WindowRuntime::open_start_window(uint32_t window_id) {
@@ -174,16 +177,7 @@ bool WindowRuntime::open_window(uint32_t window_id, bool modal, uint32_t owner_w
 bool WindowRuntime::open_on_window_thread(uint32_t window_id, bool modal, uint32_t owner_window_id) {
   WindowTemplate* window = find_template(window_id);
   if (window == nullptr || window->elements.empty()) return false;
-  if (LiveWindow* open = find_live(window_id); open != nullptr && open->top() != nullptr) {
-    QWidget* top = open->top();
-    if (top->isMinimized()) {
-      top->showNormal();
-    } else {
-      top->activateWindow();
-      top->raise();
-    }
-    return true;
-  }
+  if (bring_forward(window_id)) return true;
   QWidget* owner = nullptr;
   if (!modal && owner_window_id != 0) {
     owner = widget_of(owner_window_id, 0);
@@ -202,32 +196,11 @@ bool WindowRuntime::open_on_window_thread(uint32_t window_id, bool modal, uint32
   }
   live_[window_id] = std::move(live);
 
-  // Handlers run from here on and may close the window again, so the live
-  // state is looked up afresh after each of them.
-  const uint32_t own_id = window->elements[0].element_id();
-  raise_simple(window_id, own_id, window_event::kCreated);
-  if (find_live(window_id) != nullptr) raise_simple(window_id, own_id, window_event::kAfterCreated);
-  if (find_live(window_id) != nullptr) raise_simple(window_id, own_id, window_event::kAfterCreated2);
+  // Handlers run from here on and may close the window again, so each step
+  // looks the live state up afresh and stops when the window has gone.
+  if (!raise_opening_events(window_id) || !show_opened(window_id)) return true;
   LiveWindow* opened = find_live(window_id);
-  if (opened == nullptr) return true;
-
-  if ((window->elements[0].state_flags() & state_flag::kVisible) != 0) {
-    static_cast<controls::WindowControl*>(opened->elements[0].control.get())->show_by_position();
-    raise_focus_event_when_active(window_id);
-    opened = find_live(window_id);
-    if (opened == nullptr) return true;
-  }
-
-  if (modal) {
-    // Every other open window without a parent waits until this one closes.
-    for (const auto& [other_id, other] : live_) {
-      QWidget* top = other->top();
-      if (other_id != window_id && top != nullptr && top->parentWidget() == nullptr && top->isEnabled()) {
-        top->setEnabled(false);
-        opened->disabled_by_modal.emplace_back(top);
-      }
-    }
-  }
+  if (modal) disable_other_windows(window_id, *opened);
   opened->loaded = true;
   if (modal) {
     QEventLoop loop;
@@ -237,90 +210,162 @@ bool WindowRuntime::open_on_window_thread(uint32_t window_id, bool modal, uint32
   return true;
 }
 
-bool WindowRuntime::build(LiveWindow& live, WindowTemplate& window, QWidget* owner) {
-  const size_t count = window.elements.size();
-  live.elements.resize(count);
-  live.input = std::make_unique<WindowInput>(*this, window.id);
-
-  auto create = [&](size_t position, QWidget* parent, int child_id) -> bool {
-    ElementRecord& record = window.elements[position];
-    if (record.is_menu_item()) return true;  // menus are not built
-    const ControlType* type = record.well_formed() ? find_type(record.type_id()) : nullptr;
-    if (type == nullptr || !type->create) return false;
-    LiveElement& element = live.elements[position];
-    element.host = std::make_unique<ElementHost>(*this, window.id, record.element_id());
-    const bool hidden_type = (type->info->flags & type_flag::kHiddenAtRunTime) != 0;
-    const uint32_t flags = record.state_flags();
-    const CreateParams params{*type->info,
-                              record.property_blob(),
-                              parent,
-                              stored_geometry(record),
-                              !hidden_type && (flags & state_flag::kDisabled) != 0,
-                              !hidden_type && (flags & state_flag::kTabStop) != 0,
-                              child_id,
-                              *element.host};
-    element.control = type->create(params);
-    if (!element.control || element.control->widget() == nullptr) return false;
-    element.child_id = child_id;
-    return true;
-  };
-
-  // The window first, then the controls from the last listed to the first;
-  // child identifiers count from 100 in steps of 10 in that order.
-  if (window.elements[0].type_id() != form::type_id::kWindow || !create(0, owner, 0)) return false;
-  QWidget* top = live.top();
-  auto* window_control = static_cast<controls::WindowControl*>(live.elements[0].control.get());
-  const uint32_t window_id = window.id;
-  window_control->window()->on_close_request = [this, window_id] { return request_close(window_id); };
-  QObject::connect(top, &QObject::destroyed, live.input.get(), [this, window_id] {
-    // Destroyed from outside (with its owner, say): forget it quietly.
-    if (live_.contains(window_id)) tear_down(window_id, false);
-  });
-  int child_id = 100;
-  for (size_t position = count; position-- > 1;) {
-    if (!create(position, top, child_id)) {
-      live.elements.clear();
-      delete top;  // the window was never shown; its controls go with it
-      return false;
-    }
-    if (!window.elements[position].is_menu_item()) child_id += 10;
+bool WindowRuntime::bring_forward(uint32_t window_id) {
+  LiveWindow* open = find_live(window_id);
+  QWidget* top = open != nullptr ? open->top() : nullptr;
+  if (top == nullptr) return false;
+  if (top->isMinimized()) {
+    top->showNormal();
+  } else {
+    top->activateWindow();
+    top->raise();
   }
+  return true;
+}
 
-  reparent_and_stack(live, window);
-  for (size_t position = 0; position < count; ++position) {
+bool WindowRuntime::raise_opening_events(uint32_t window_id) {
+  const uint32_t own_id = find_template(window_id)->elements[0].element_id();
+  for (const int32_t event : {window_event::kCreated, window_event::kAfterCreated, window_event::kAfterCreated2}) {
+    raise_simple(window_id, own_id, event);
+    if (find_live(window_id) == nullptr) return false;
+  }
+  return true;
+}
+
+bool WindowRuntime::show_opened(uint32_t window_id) {
+  const WindowTemplate* window = find_template(window_id);
+  if ((window->elements[0].state_flags() & state_flag::kVisible) == 0) return true;
+  LiveWindow* opened = find_live(window_id);
+  static_cast<controls::WindowControl*>(opened->elements[0].control.get())->show_by_position();
+  raise_focus_event_when_active(window_id);
+  return find_live(window_id) != nullptr;
+}
+
+void WindowRuntime::disable_other_windows(uint32_t window_id, LiveWindow& opened) {
+  // Every other open window without a parent waits until this one closes.
+  for (const auto& [other_id, other] : live_) {
+    QWidget* top = other->top();
+    if (other_id != window_id && top != nullptr && top->parentWidget() == nullptr && top->isEnabled()) {
+      top->setEnabled(false);
+      opened.disabled_by_modal.emplace_back(top);
+    }
+  }
+}
+
+bool WindowRuntime::create_element(LiveWindow& live, WindowTemplate& window, size_t position, QWidget* parent,
+                                   int child_id) {
+  ElementRecord& record = window.elements[position];
+  if (record.is_menu_item()) return true;  // menus are not built
+  const ControlType* type = record.well_formed() ? find_type(record.type_id()) : nullptr;
+  if (type == nullptr || !type->create) return false;
+  LiveElement& element = live.elements[position];
+  element.host = std::make_unique<ElementHost>(*this, window.id, record.element_id());
+  const bool hidden_type = (type->info->flags & type_flag::kHiddenAtRunTime) != 0;
+  const uint32_t flags = record.state_flags();
+  const CreateParams params{*type->info,
+                            record.property_blob(),
+                            parent,
+                            stored_geometry(record),
+                            !hidden_type && (flags & state_flag::kDisabled) != 0,
+                            !hidden_type && (flags & state_flag::kTabStop) != 0,
+                            child_id,
+                            *element.host};
+  element.control = type->create(params);
+  if (!element.control || element.control->widget() == nullptr) return false;
+  element.child_id = child_id;
+  return true;
+}
+
+bool WindowRuntime::build(LiveWindow& live, WindowTemplate& window, QWidget* owner) {
+  live.elements.resize(window.elements.size());
+  live.input = std::make_unique<WindowInput>(*this, window.id);
+  if (window.elements[0].type_id() != form::type_id::kWindow || !create_element(live, window, 0, owner, 0)) {
+    return false;
+  }
+  watch_window(live, window.id);
+  if (!create_controls(live, window)) {
+    QWidget* top = live.top();
+    live.elements.clear();
+    delete top;  // the window was never shown; its controls go with it
+    return false;
+  }
+  move_into_containers(live, window);
+  stack_in_list_order(live, window);
+  for (size_t position = 0; position < window.elements.size(); ++position) {
     if (live.elements[position].control)
       apply_pointer(live.elements[position].control->widget(), window.elements[position].pointer_blob());
   }
   // Controls bound to a data source would load their values here; no
   // control type of this program has one.
-  for (size_t position = 1; position < count; ++position) {
+  show_controls(live, window);
+  live.input->watch(live.top());
+  return true;
+}
+
+void WindowRuntime::watch_window(LiveWindow& live, uint32_t window_id) {
+  QWidget* top = live.top();
+  auto* window_control = static_cast<controls::WindowControl*>(live.elements[0].control.get());
+  window_control->window()->on_close_request = [this, window_id] { return request_close(window_id); };
+  QObject::connect(top, &QObject::destroyed, live.input.get(), [this, window_id] {
+    // Destroyed from outside (with its owner, say): forget it quietly.
+    if (live_.contains(window_id)) tear_down(window_id, false);
+  });
+}
+
+bool WindowRuntime::create_controls(LiveWindow& live, WindowTemplate& window) {
+  // From the last listed to the first; child identifiers count from 100 in
+  // steps of 10 in that order.
+  int child_id = 100;
+  for (size_t position = window.elements.size(); position-- > 1;) {
+    if (!create_element(live, window, position, live.top(), child_id)) return false;
+    if (!window.elements[position].is_menu_item()) child_id += 10;
+  }
+  return true;
+}
+
+void WindowRuntime::show_controls(LiveWindow& live, const WindowTemplate& window) {
+  for (size_t position = 1; position < window.elements.size(); ++position) {
     const LiveElement& element = live.elements[position];
     if (!element.control) continue;
     const bool hidden_type = (element.control->type().flags & type_flag::kHiddenAtRunTime) != 0;
     const bool visible = (window.elements[position].state_flags() & state_flag::kVisible) != 0;
     element.control->widget()->setVisible(visible && !hidden_type);
   }
-  live.input->watch(top);
-  return true;
 }
 
-void WindowRuntime::reparent_and_stack(LiveWindow& live, WindowTemplate& window) {
-  const size_t count = window.elements.size();
+std::vector<std::optional<size_t>> WindowRuntime::container_links(const LiveWindow& live,
+                                                                  const WindowTemplate& window) const {
+  std::vector<std::optional<size_t>> links(window.elements.size());
+  for (size_t position = 1; position < window.elements.size(); ++position) {
+    const uint32_t parent_id = window.elements[position].parent_id();
+    if (!live.elements[position].control || parent_id == 0) continue;
+    const auto parent = window.position_of(parent_id);
+    // Only the container types hold controls; a control naming anything
+    // else, the window or itself stays on the window.
+    if (!parent || *parent == 0 || *parent == position || !live.elements[*parent].control) continue;
+    if ((live.elements[*parent].control->type().flags & type_flag::kMovesChildren) == 0) continue;
+    links[position] = *parent;
+  }
+  return without_parent_loops(std::move(links));
+}
+
+void WindowRuntime::move_into_containers(LiveWindow& live, const WindowTemplate& window) {
   // Controls with a parent element move under that element's widget, where
   // their stored position is relative to it.
-  for (size_t position = 1; position < count; ++position) {
+  const std::vector<std::optional<size_t>> links = container_links(live, window);
+  for (size_t position = 1; position < links.size(); ++position) {
+    if (!links[position]) continue;
+    QWidget* widget = live.elements[position].control->widget();
+    widget->setParent(live.elements[*links[position]].control->widget());
     const ElementRecord& record = window.elements[position];
-    const LiveElement& element = live.elements[position];
-    if (!element.control || record.parent_id() == 0) continue;
-    const auto parent = window.position_of(record.parent_id());
-    if (!parent || *parent == position || !live.elements[*parent].control) continue;
-    QWidget* widget = element.control->widget();
-    widget->setParent(live.elements[*parent].control->widget());
     widget->move(record.geometry(Geometry::kLeft), record.geometry(Geometry::kTop));
   }
+}
+
+void WindowRuntime::stack_in_list_order(LiveWindow& live, const WindowTemplate& window) {
   // Within each parent the first-listed control is the top-most: each one
   // goes directly below the nearest earlier sibling.
-  for (size_t position = 1; position < count; ++position) {
+  for (size_t position = 1; position < window.elements.size(); ++position) {
     if (!live.elements[position].control) continue;
     QWidget* widget = live.elements[position].control->widget();
     const uint32_t parent = window.elements[position].parent_id();

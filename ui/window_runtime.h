@@ -23,7 +23,7 @@
 
 #include "platform/window_handles.h"
 #include "ui/control.h"
-#include "ui/form/form_template.h"
+#include "ui/form_reader/form_template.h"
 
 class QEventLoop;
 
@@ -103,13 +103,18 @@ class WindowRuntime {
   bool is_open(uint32_t window_id) const;
   // Whether any window of the program exists.
   bool any_window_open() const;
-  // The value kind of a property, for turning its value into a record.
-  form::ValueKind property_kind(uint32_t window_id, uint32_t element_id, int index) const;
   // Asks the window to close (it raises its close query).
   void close_window(uint32_t window_id);
 
   // Property access; `font_field` -1 means the whole value.
   PropertyValue get_property(uint32_t window_id, uint32_t element_id, int index, int font_field = -1);
+  // The same with the property's value kind, for turning the value into a
+  // record; both are read on the window thread, in one visit.
+  struct TypedValue {
+    PropertyValue value;
+    form::ValueKind kind = form::ValueKind::kInteger;
+  };
+  TypedValue get_typed_property(uint32_t window_id, uint32_t element_id, int index, int font_field = -1);
   void set_property(uint32_t window_id, uint32_t element_id, int index, const PropertyValue& value,
                     int font_field = -1);
 
@@ -152,8 +157,23 @@ class WindowRuntime {
   const ControlType* find_type(uint32_t type_id) const;
 
   bool open_on_window_thread(uint32_t window_id, bool modal, uint32_t owner_window_id);
+  // The value kind of a property. Element records change on the window
+  // thread only, so this reads them there.
+  form::ValueKind property_kind(uint32_t window_id, uint32_t element_id, int index) const;
+  // Opening, step by step; the steps after building answer false when a
+  // handler closed the window again.
+  bool bring_forward(uint32_t window_id);
+  bool raise_opening_events(uint32_t window_id);
+  bool show_opened(uint32_t window_id);
+  void disable_other_windows(uint32_t window_id, LiveWindow& opened);
   bool build(LiveWindow& live, form::WindowTemplate& window, QWidget* owner);
-  void reparent_and_stack(LiveWindow& live, form::WindowTemplate& window);
+  bool create_element(LiveWindow& live, form::WindowTemplate& window, size_t position, QWidget* parent, int child_id);
+  void watch_window(LiveWindow& live, uint32_t window_id);
+  bool create_controls(LiveWindow& live, form::WindowTemplate& window);
+  void show_controls(LiveWindow& live, const form::WindowTemplate& window);
+  std::vector<std::optional<size_t>> container_links(const LiveWindow& live, const form::WindowTemplate& window) const;
+  void move_into_containers(LiveWindow& live, const form::WindowTemplate& window);
+  void stack_in_list_order(LiveWindow& live, const form::WindowTemplate& window);
   void apply_pointer(QWidget* widget, const Bytes& pointer_blob);
   bool request_close(uint32_t window_id);
   void tear_down(uint32_t window_id, bool delete_now);
@@ -166,6 +186,11 @@ class WindowRuntime {
   PropertyValue get_on_window_thread(uint32_t window_id, uint32_t element_id, int index, int font_field);
   void set_on_window_thread(uint32_t window_id, uint32_t element_id, int index, const PropertyValue& value,
                             int font_field);
+  Control* live_control(uint32_t window_id, size_t position);
+  void set_fixed_property(form::ElementRecord& record, Control* control, bool is_window, int index,
+                          const PropertyValue& value);
+  void set_geometry(form::ElementRecord& record, Control* control, bool is_window, int index, int32_t value);
+  void set_visible(form::ElementRecord& record, Control* control, bool is_window, bool visible);
   // The window and the element position a property access names, or nothing
   // after reporting the error.
   std::optional<std::pair<form::WindowTemplate*, size_t>> locate(uint32_t window_id, uint32_t element_id);

@@ -29,7 +29,7 @@ bool is_restart_marker(int marker) { return marker >= 0xD0 && marker <= 0xD7; }
 // libjpeg calls this before it reads each row of each scan.
 void watch_scans(j_common_ptr cinfo) {
   if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMostScans) {
-    fail_operation(cinfo, "more scans than any encoder writes");
+    codecs::fail_operation(cinfo, "more scans than any encoder writes");
   }
 }
 
@@ -65,7 +65,7 @@ bool JpegReader::open(const std::string& path, ImageBuffer& target, ProgressCall
 PictureHeader JpegReader::header() const { return {width_, height_, colour_ ? 24u : 8u, coefficient_bytes_}; }
 
 bool JpegReader::read_header() {
-  decompress_.err = install_errors(errors_);
+  decompress_.err = codecs::install_errors(errors_, codecs::DamagedData::kFatal);
   if (setjmp(errors_.recovery) != 0) return fail(std::string("damaged JPEG data: ") + errors_.message);
   created_ = true;  // a zeroed object is safe to destroy even if creation fails
   jpeg_create_decompress(&decompress_);
@@ -154,7 +154,7 @@ void JpegReader::check_data_ending(int32_t row) {
     const int marker = decompress_.unread_marker;
     // A restart marker ends each interval of a file that has them.
     if (marker == 0 || (is_restart_marker(marker) && decompress_.restart_interval != 0)) return;
-    if (marker != kEndOfImage) fail_operation(common(), "a marker inside the picture data");
+    if (marker != kEndOfImage) codecs::fail_operation(common(), "a marker inside the picture data");
     // The block row the decoder was in when it met the marker has just been
     // completed.
     const int block_row_height = decompress_.max_v_samp_factor * decompress_.min_DCT_scaled_size;
@@ -162,7 +162,7 @@ void JpegReader::check_data_ending(int32_t row) {
     // The file itself ended (no end marker, only the one libjpeg puts in its
     // place) before the last block row: cut short.
     if (errors_.ended_early && decompress_.input_iMCU_row < decompress_.total_iMCU_rows) {
-      fail_operation(common(), "the file ends before the picture does");
+      codecs::fail_operation(common(), "the file ends before the picture does");
     }
   }
   // Row 0 is never past a block row, so the picture's buffer exists here.
@@ -172,7 +172,7 @@ void JpegReader::check_data_ending(int32_t row) {
   const uint8_t* line = target_->row(row);
   for (size_t x = 0; x < target_->stride(); x += pixel) {
     if (std::memcmp(line + x, flat, pixel) != 0) {
-      fail_operation(common(), "the picture data ends before the picture does");
+      codecs::fail_operation(common(), "the picture data ends before the picture does");
     }
   }
 }
@@ -189,7 +189,7 @@ void JpegReader::check_scans_complete() {
   for (int c = 0; complete && c < decompress_.num_components; ++c) {
     for (int k = 0; complete && k < DCTSIZE2; ++k) complete = decompress_.coef_bits[c][k] == 0;
   }
-  if (!complete) fail_operation(common(), "the file ends before its last scan");
+  if (!complete) codecs::fail_operation(common(), "the file ends before its last scan");
 }
 
 void JpegReader::close() {

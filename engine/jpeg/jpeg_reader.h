@@ -3,9 +3,9 @@
 
 #include <vector>
 
+#include "codecs/jpeg_errors.h"
 #include "engine/codec.h"
 #include "engine/file.h"
-#include "engine/jpeg/jpeg_errors.h"
 
 namespace quorvant::engine::jpeg {
 
@@ -34,7 +34,7 @@ class JpegReader final : public ImageReader {
   j_common_ptr common() { return reinterpret_cast<j_common_ptr>(&decompress_); }
 
   File file_;
-  JpegErrors errors_{};
+  codecs::JpegErrors errors_{};
   jpeg_decompress_struct decompress_{};
   jpeg_progress_mgr scan_watch_{};
   bool created_ = false;

@@ -33,7 +33,7 @@ bool JpegWriter::write_body(File& file, const ImageBuffer& picture) {
 }
 
 bool JpegWriter::compress(File& file, const ImageBuffer& picture) {
-  compress_.err = install_errors(errors_);
+  compress_.err = codecs::install_errors(errors_, codecs::DamagedData::kFatal);
   if (setjmp(errors_.recovery) != 0) {
     // libjpeg writes through stdio itself: a failed write is the reason.
     if (std::ferror(file.get()) != 0) return fail("cannot write " + destination_name() + ": " + std::strerror(errno));

@@ -1,8 +1,8 @@
 // Writes a picture as a baseline JFIF JPEG, in colour or in grey.
 #pragma once
 
+#include "codecs/jpeg_errors.h"
 #include "engine/file_writer.h"
-#include "engine/jpeg/jpeg_errors.h"
 
 namespace quorvant::engine::jpeg {
 
@@ -21,7 +21,7 @@ class JpegWriter final : public FileWriter {
   // Sets the recovery point; see jpeg_errors.h for its rules.
   bool compress(File& file, const ImageBuffer& picture);
 
-  JpegErrors errors_{};
+  codecs::JpegErrors errors_{};
   jpeg_compress_struct compress_{};
   bool created_ = false;
 };

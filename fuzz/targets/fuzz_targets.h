@@ -27,4 +27,11 @@ std::optional<QImage> decode_and_read_picture(std::span<const uint8_t> bytes);
 // schema. Returns the number of elements read.
 size_t read_whole_form(std::span<const uint8_t> bytes);
 
+// Loads the bytes as a form template and opens every window it holds with
+// the program's control types (a QApplication must exist): builds it,
+// shows and paints it when it is of a size a screen can show, reads every
+// property of every element and writes each value back, and closes it.
+// Returns the number of windows that opened.
+size_t open_every_window(std::span<const uint8_t> bytes);
+
 }  // namespace quorvant::fuzz

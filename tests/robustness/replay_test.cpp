@@ -12,9 +12,9 @@
 #include "fuzz/targets/fuzz_targets.h"
 #include "tests/robustness/manifest.h"
 #include "tests/support/test_support.h"
-#include "ui/form/form_template.h"
-#include "ui/form/property_bag.h"
-#include "ui/form/type_catalog.h"
+#include "ui/form_reader/form_template.h"
+#include "ui/form_reader/property_bag.h"
+#include "ui/form_reader/type_catalog.h"
 #include "ui/skinned/skinned_catalog.h"
 
 namespace quorvant::testing {

@@ -2,7 +2,7 @@
 
 #include "forms/form_writer.h"
 #include "runtime/libraries.h"
-#include "ui/form/ids.h"
+#include "ui/form_reader/ids.h"
 
 namespace quorvant::testing {
 

@@ -22,7 +22,7 @@
 #include "runtime/memory.h"
 #include "runtime/runtime.h"
 #include "runtime/values.h"
-#include "ui/form/ids.h"
+#include "ui/form_reader/ids.h"
 
 using namespace quorvant;
 using runtime::ValueRecord;

@@ -59,6 +59,89 @@ TEST_F(OpenWindow, PropertiesTravelAsValueRecords) {
   write_property(kWindow, kEdit, 6, -1, ValueRecord::of_bool(false));
 }
 
+// A record's byte-array payload, for comparing what came back.
+std::vector<uint8_t> bytes_of(const ValueRecord& record) {
+  const auto* block = static_cast<const uint8_t*>(record.as_pointer());
+  if (block == nullptr) return {};
+  int32_t count = 0;
+  std::memcpy(&count, block + 4, sizeof count);
+  return {block + 8, block + 8 + count};
+}
+
+TEST_F(OpenWindow, AWholeFontReadFromOneControlArrivesWholeAtAnother) {
+  // The edit box's font made distinctive one field at a time: angle, bold,
+  // size, face.
+  write_property(kWindow, kEdit, 12, 0, ValueRecord::of_int(450));
+  write_property(kWindow, kEdit, 12, 1, ValueRecord::of_bool(true));
+  write_property(kWindow, kEdit, 12, 5, ValueRecord::of_int(20));
+  write_property(kWindow, kEdit, 12, 6, ValueRecord::of_text("黑体"));
+  const ValueRecord font = read_property(kWindow, kEdit, 12);
+  ASSERT_EQ(font.tag, tag::kByte | tag::kArrayFlag);
+  EXPECT_EQ(bytes_of(font).size(), 60u) << "the stored font record";
+
+  write_property(kWindow, kList, 14, -1, font);  // the list box's font
+  release(font.as_pointer());
+  EXPECT_EQ(read_property(kWindow, kList, 14, 0).as_int(), 450);
+  EXPECT_TRUE(read_property(kWindow, kList, 14, 1).is_true());
+  EXPECT_EQ(read_property(kWindow, kList, 14, 5).as_int(), 20);
+  const ValueRecord face = read_property(kWindow, kList, 14, 6);
+  ASSERT_EQ(face.tag, tag::kText);
+  EXPECT_STREQ(face.as_text(), "黑体");
+  release(face.as_pointer());
+}
+
+TEST_F(OpenWindow, ListItemsTravelInTheirStoredLayoutAndComeBackWhole) {
+  const ValueRecord list = reference(kListType, kList);
+  call(CoreCommand::kClearList, {list});
+  call(CoreCommand::kAddListItem, {list, ValueRecord::of_text("/a/一.jpg"), {}});
+  call(CoreCommand::kAddListItem, {list, ValueRecord::of_text("/a/b.png"), {}});
+  const ValueRecord items = read_property(kWindow, kList, 17);
+  ASSERT_EQ(items.tag, tag::kByte | tag::kArrayFlag);
+  const std::string first = "/a/一.jpg";
+  std::vector<uint8_t> expected = {2, 0, static_cast<uint8_t>(first.size()), 0, 0, 0};
+  expected.insert(expected.end(), first.begin(), first.end());
+  expected.insert(expected.end(), {8, 0, 0, 0, '/', 'a', '/', 'b', '.', 'p', 'n', 'g'});
+  EXPECT_EQ(bytes_of(items), expected) << "a 16-bit count and counted texts";
+
+  call(CoreCommand::kClearList, {list});
+  write_property(kWindow, kList, 17, -1, items);  // what was read, written back
+  release(items.as_pointer());
+  EXPECT_EQ(call(CoreCommand::kListItemCount, {list}).as_int(), 2);
+  ValueRecord text = call(CoreCommand::kListItemText, {list, ValueRecord::of_int(0)});
+  EXPECT_STREQ(text.as_text(), "/a/一.jpg");
+  release(text.as_pointer());
+
+  const std::vector<uint8_t> damaged = {5, 0, 1, 0};  // claims five texts, holds none
+  const ValueRecord not_a_list = ValueRecord::of_pointer(make_byte_array(damaged), tag::kByte | tag::kArrayFlag);
+  write_property(kWindow, kList, 17, -1, not_a_list);
+  release(not_a_list.as_pointer());
+  EXPECT_EQ(call(CoreCommand::kListItemCount, {list}).as_int(), 2) << "bytes that are no item list change nothing";
+  call(CoreCommand::kClearList, {list});
+}
+
+TEST_F(OpenWindow, PropertiesReadOnAJobThreadWhileTheWindowThreadRewritesRecords) {
+  // Tag writes grow and shrink the element record on the window thread;
+  // a reader on a job thread must not see it half done.
+  std::atomic<bool> done{false};
+  std::thread job([&] {
+    for (int i = 0; i < 300; ++i) {
+      const ValueRecord content = read_property(kWindow, kEdit, 8);
+      release(content.tag == tag::kText ? content.as_pointer() : nullptr);
+      (void)read_property(kWindow, kEdit, 6);
+    }
+    done = true;
+  });
+  int round = 0;
+  EXPECT_TRUE(testing::eventually([&] {
+    const std::string tag_text(static_cast<size_t>(++round % 64) * 16, 'x');
+    write_property(kWindow, kEdit, 4, -1, ValueRecord::of_text(tag_text.c_str()));
+    QCoreApplication::processEvents();
+    return done.load();
+  }));
+  job.join();
+  write_property(kWindow, kEdit, 4, -1, ValueRecord::of_text(""));
+}
+
 TEST_F(OpenWindow, ListBoxCommands) {
   const ValueRecord list = reference(kListType, kList);
   call(CoreCommand::kClearList, {list});

@@ -22,7 +22,7 @@
 #include "platform/dialogs.h"
 #include "tests/runtime/runtime_test_support.h"
 #include "tests/support/test_support.h"
-#include "ui/form/ids.h"
+#include "ui/form_reader/ids.h"
 #include "ui/program_controls.h"
 #include "ui/window_runtime.h"
 

@@ -6,8 +6,8 @@
 #include "forms/form_writer.h"
 #include "platform/gbk.h"
 #include "tests/ui/ui_test_support.h"
-#include "ui/form/form_template.h"
-#include "ui/form/type_catalog.h"
+#include "ui/form_reader/form_template.h"
+#include "ui/form_reader/type_catalog.h"
 
 namespace quorvant::ui::form {
 namespace {

@@ -22,7 +22,7 @@
 #include "platform/desktop_look.h"
 #include "platform/dialogs.h"
 #include "tests/ui/ui_test_support.h"
-#include "ui/form/form_template.h"
+#include "ui/form_reader/form_template.h"
 #include "ui/program_controls.h"
 
 namespace quorvant::ui {

@@ -9,8 +9,8 @@
 #include "platform/dialogs.h"
 #include "platform/gbk.h"
 #include "tests/ui/ui_test_support.h"
-#include "ui/form/form_template.h"
-#include "ui/form/ids.h"
+#include "ui/form_reader/form_template.h"
+#include "ui/form_reader/ids.h"
 #include "ui/program_controls.h"
 
 namespace quorvant::ui {

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "ui/form/type_catalog.h"
+#include "ui/form_reader/type_catalog.h"
 #include "ui/program_controls.h"
 #include "ui/skinned/skinned_catalog.h"
 

@@ -10,8 +10,8 @@
 
 #include "forms/form_writer.h"
 #include "platform/dialogs.h"
-#include "ui/form/ids.h"
-#include "ui/form/property_bag.h"
+#include "ui/form_reader/ids.h"
+#include "ui/form_reader/property_bag.h"
 #include "ui/window_runtime.h"
 
 namespace quorvant::testing {

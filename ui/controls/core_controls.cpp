@@ -1,6 +1,6 @@
 #include "ui/controls/core_controls.h"
 
-#include "ui/form/ids.h"
+#include "ui/form_reader/ids.h"
 
 namespace quorvant::ui::controls {
 

@@ -1,12 +1,17 @@
 // EditBox: a single-line or multi-line text box, read-only or for
 // passwords, optionally with spin buttons that step a number in it.
+#include <algorithm>
+
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocument>
+#include <QTextOption>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include "platform/gbk.h"
 #include "ui/bag_control.h"
@@ -57,6 +62,54 @@ QString converted_case(const QString& text, int32_t conversion) {
   return conversion == kLower ? text.toLower() : conversion == kUpper ? text.toUpper() : text;
 }
 
+// What typing may put into the box: the inserted text in the box's case,
+// cut to the room the maximum length leaves beside `kept` characters. The
+// limit restricts typing only; content stored or written by the program
+// may be longer.
+QString admitted(const QString& inserted, qsizetype kept, int32_t limit, int32_t conversion) {
+  const qsizetype room = limit > 0 ? std::max<qsizetype>(0, limit - kept) : inserted.size();
+  return converted_case(inserted.left(room), conversion);
+}
+
+// Applies the typing rules to a single-line box. The validator sees the
+// text as typing would leave it; what was there before is the text the box
+// last showed, which it follows through textChanged.
+class TypingRules final : public QValidator {
+ public:
+  TypingRules(QLineEdit* edit, int32_t limit, int32_t conversion)
+      : QValidator(edit), before_(edit->text()), limit_(limit), conversion_(conversion) {
+    QObject::connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { before_ = text; });
+  }
+
+  // While the program sets the content, nothing is typing.
+  void set_program_text(bool program) { program_text_ = program; }
+
+  State validate(QString& input, int& cursor) const override {
+    if (program_text_) return Acceptable;
+    // The typed or pasted part is what lies between the parts that stayed.
+    qsizetype head = 0;
+    while (head < before_.size() && head < input.size() && before_[head] == input[head]) ++head;
+    qsizetype tail = 0;
+    while (tail < before_.size() - head && tail < input.size() - head &&
+           before_[before_.size() - 1 - tail] == input[input.size() - 1 - tail]) {
+      ++tail;
+    }
+    const QString inserted = input.mid(head, input.size() - head - tail);
+    const QString kept = admitted(inserted, input.size() - inserted.size(), limit_, conversion_);
+    if (kept != inserted) {
+      input = input.left(head) + kept + input.right(tail);
+      cursor = static_cast<int>(head + kept.size());
+    }
+    return Acceptable;
+  }
+
+ private:
+  QString before_;
+  bool program_text_ = false;
+  int32_t limit_;
+  int32_t conversion_;
+};
+
 // A single-line box that draws its border as the border property says
 // (Qt's own frame has one look only).
 class BorderedLineEdit final : public QLineEdit {
@@ -88,9 +141,10 @@ class EditBoxControl final : public BagControl {
     QWidget* widget = nullptr;
     if (flag(kMultiLine)) {
       auto* edit = make_owned<QPlainTextEdit>(params.parent);
-      edit->setTabChangesFocus(true);
       multi_ = edit;
       widget = edit;
+      QObject::connect(edit->document(), &QTextDocument::contentsChange, lifetime(),
+                       [this](int at, int, int added) { apply_typing_rules(at, added); });
     } else {
       auto* edit = make_owned<BorderedLineEdit>(params.parent);
       single_ = edit;
@@ -99,18 +153,15 @@ class EditBoxControl final : public BagControl {
     }
     place_child(widget, params);
     reset_widget(widget);
-    for (int index : {kContent, kBorder, kTextColour, kFont, kMaximumLength, kScrollBars, kAlignment, kInputMode,
-                      kCaseConversion, kSelectionStart}) {
+    for (int index : {kContent, kBorder, kTextColour, kFont, kHideSelection, kMaximumLength, kScrollBars, kAlignment,
+                      kInputMode, kSelectionStart}) {
       refresh(index);
-    }
-    if (single_ != nullptr) {
-      QObject::connect(single_, &QLineEdit::textEdited, lifetime(), [this](const QString&) { apply_case(); });
     }
   }
 
-  // A multi-line box takes Enter for a new line.
+  // A multi-line box takes Enter for a new line and Tab for a tab.
   bool keeps_key(int key) const override {
-    return multi_ != nullptr && (key == Qt::Key_Return || key == Qt::Key_Enter);
+    return multi_ != nullptr && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab);
   }
 
   PropertyValue get(int own_index) override {
@@ -164,14 +215,23 @@ class EditBoxControl final : public BagControl {
         break;
       case kTextColour:
       case kBackground:
+      case kHideSelection:
         apply_colours(widget(), static_cast<uint32_t>(integer(kTextColour)),
                       static_cast<uint32_t>(integer(kBackground)), QPalette::Text, QPalette::Base);
+        apply_selection_colours();
         break;
       case kFont:
         widget()->setFont(to_qfont(font(kFont)));
         break;
       case kMaximumLength:
-        if (single_ != nullptr) single_->setMaxLength(integer(kMaximumLength) > 0 ? integer(kMaximumLength) : 32767);
+      case kCaseConversion:
+        if (single_ != nullptr) {
+          QPointer<TypingRules> previous = rules_;
+          rules_ =
+              new TypingRules(single_, integer(kMaximumLength), integer(kCaseConversion));  // NOLINT: the box owns it
+          single_->setValidator(rules_);
+          if (previous) previous->deleteLater();
+        }
         break;
       case kScrollBars:
         if (multi_ != nullptr) {
@@ -182,20 +242,11 @@ class EditBoxControl final : public BagControl {
         }
         break;
       case kAlignment:
-        if (single_ != nullptr) {
-          const int alignment = integer(kAlignment);
-          single_->setAlignment((alignment == 1   ? Qt::AlignHCenter
-                                 : alignment == 2 ? Qt::AlignRight
-                                                  : Qt::AlignLeft) |
-                                Qt::AlignVCenter);
-        }
+        apply_alignment();
         break;
       case kInputMode:
       case kPasswordCharacter:
         apply_input_mode();
-        break;
-      case kCaseConversion:
-        apply_case();
         break;
       case kSelectionStart:
       case kSelectionLength:
@@ -213,9 +264,61 @@ class EditBoxControl final : public BagControl {
     return multi_ != nullptr ? multi_->toPlainText() : QString{};
   }
 
+  // The program's own content is not typing: no rules apply to it.
   void set_current_text(const QString& value) {
-    if (single_ != nullptr) single_->setText(value);
-    if (multi_ != nullptr) multi_->setPlainText(value);
+    if (single_ != nullptr) {
+      if (rules_) rules_->set_program_text(true);
+      single_->setText(value);
+      if (rules_) rules_->set_program_text(false);
+    }
+    if (multi_ != nullptr) {
+      setting_text_ = true;
+      multi_->setPlainText(value);
+      setting_text_ = false;
+    }
+  }
+
+  // Brings what was just typed into a multi-line box in line with the
+  // maximum length and the case conversion.
+  void apply_typing_rules(int at, int added) {
+    if (setting_text_ || added <= 0 || multi_ == nullptr) return;
+    QTextCursor cursor(multi_->document());
+    cursor.setPosition(at);
+    cursor.setPosition(at + added, QTextCursor::KeepAnchor);
+    const QString inserted = cursor.selectedText();
+    const qsizetype kept = multi_->document()->characterCount() - 1 - inserted.size();
+    const QString rules = admitted(inserted, kept, integer(kMaximumLength), integer(kCaseConversion));
+    if (rules == inserted) return;
+    setting_text_ = true;
+    cursor.insertText(rules);
+    setting_text_ = false;
+  }
+
+  void apply_alignment() {
+    const int alignment = integer(kAlignment);
+    const Qt::Alignment horizontal = alignment == 1   ? Qt::AlignHCenter
+                                     : alignment == 2 ? Qt::AlignRight
+                                                      : Qt::AlignLeft;
+    if (single_ != nullptr) single_->setAlignment(horizontal | Qt::AlignVCenter);
+    if (multi_ != nullptr) {
+      QTextOption option = multi_->document()->defaultTextOption();
+      option.setAlignment(horizontal);
+      multi_->document()->setDefaultTextOption(option);
+    }
+  }
+
+  // With hide-selection on, the selection shows only while the box has
+  // the focus; off, it stays in view.
+  void apply_selection_colours() {
+    QPalette palette = widget()->palette();
+    const bool hide = flag(kHideSelection);
+    palette.setColor(
+        QPalette::Inactive, QPalette::Highlight,
+        hide ? palette.color(QPalette::Active, QPalette::Base) : palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     hide ? palette.color(QPalette::Active, QPalette::Text)
+                          : palette.color(QPalette::Active, QPalette::HighlightedText));
+    widget()->setPalette(palette);
   }
 
   void apply_input_mode() {
@@ -224,21 +327,14 @@ class EditBoxControl final : public BagControl {
       single_->setReadOnly(mode == kReadOnly);
       // In read-only mode the password character has no effect.
       single_->setEchoMode(mode == kPassword ? QLineEdit::Password : QLineEdit::Normal);
-      const int character = integer(kPasswordCharacter) & 0xFF;
-      single_->setStyleSheet(mode == kPassword && character != 0
-                                 ? QStringLiteral("QLineEdit { lineedit-password-character: %1 }").arg(character)
-                                 : QString{});
+      const QString character = QString::fromStdString(character_text(integer(kPasswordCharacter)));
+      single_->setStyleSheet(
+          mode == kPassword && !character.isEmpty()
+              ? QStringLiteral("QLineEdit { lineedit-password-character: %1 }").arg(character.toUcs4().value(0))
+              : QString{});
     } else if (multi_ != nullptr) {
       multi_->setReadOnly(mode == kReadOnly);
     }
-  }
-
-  void apply_case() {
-    const int conversion = integer(kCaseConversion);
-    if (conversion == kNoCase || single_ == nullptr) return;
-    const int cursor = single_->cursorPosition();
-    single_->setText(converted_case(single_->text(), conversion));
-    single_->setCursorPosition(cursor);
   }
 
   void apply_selection() {
@@ -301,6 +397,8 @@ class EditBoxControl final : public BagControl {
   QPointer<QPlainTextEdit> multi_;
   QPointer<QWidget> spin_;
   ResizeWatch resize_watch_;
+  QPointer<TypingRules> rules_;
+  bool setting_text_ = false;
 };
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include "ui/bag_control.h"
 #include "ui/controls/core_controls.h"
 #include "ui/controls/widget_setup.h"
-#include "ui/form/ids.h"
+#include "ui/form_reader/ids.h"
 
 namespace quorvant::ui::controls {
 

@@ -141,10 +141,14 @@ void WindowControl::apply_window_flags() {
   } else {
     if (border == 3 || border == 4) flags |= Qt::Tool;
     if (!text(kCaption).isEmpty() || flag(kControlBox)) flags |= Qt::WindowTitleHint;
-    if (flag(kControlBox)) flags |= Qt::WindowSystemMenuHint;
-    if (flag(kMinimiseBox)) flags |= Qt::WindowMinimizeButtonHint;
-    if (flag(kMaximiseBox)) flags |= Qt::WindowMaximizeButtonHint;
-    if (flag(kClosable)) flags |= Qt::WindowCloseButtonHint;
+    // The boxes and Close live in the system menu, which only the control
+    // box gives.
+    if (flag(kControlBox)) {
+      flags |= Qt::WindowSystemMenuHint;
+      if (flag(kMinimiseBox)) flags |= Qt::WindowMinimizeButtonHint;
+      if (flag(kMaximiseBox)) flags |= Qt::WindowMaximizeButtonHint;
+      if (flag(kClosable)) flags |= Qt::WindowCloseButtonHint;
+    }
   }
   if (flag(kAlwaysOnTop)) flags |= Qt::WindowStaysOnTopHint;
   window->setWindowFlags(flags);
@@ -184,6 +188,15 @@ void WindowControl::place_by_position() {
   // Integer arithmetic: a 647 x 391 window on a 1024 x 768 screen goes to (188, 188).
   window()->move(area.x() + (area.width() - window()->width()) / 2,
                  area.y() + (area.height() - window()->height()) / 2);
+}
+
+void WindowControl::resize_window(QSize size) {
+  auto* window = this->window();
+  if (window->minimumSize() == window->maximumSize()) {
+    window->setFixedSize(size);
+  } else {
+    window->resize(size);
+  }
 }
 
 void WindowControl::show_by_position() {

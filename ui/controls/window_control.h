@@ -43,6 +43,9 @@ class WindowControl final : public BagControl {
   // Shows the window by its position property: 3 maximised, 2 minimised,
   // otherwise normally.
   void show_by_position();
+  // Resizes the window in place, whatever its border: a fixed border only
+  // keeps the user from changing the size.
+  void resize_window(QSize size);
 
   bool enter_moves_focus() const { return flag(21); }
   bool escape_closes() const { return flag(22); }

@@ -58,7 +58,7 @@ std::optional<QImage> decode_icon_bitmap(std::span<const uint8_t> image) {
       image.subspan(static_cast<size_t>(colour_start), static_cast<size_t>(colour_stride * height));
   const bool blend_alpha = bits == 32 && has_alpha(colour_rows);
 
-  std::optional<QImage> result = make_picture(static_cast<uint64_t>(width), height, QImage::Format_RGB32);
+  std::optional<QImage> result = make_picture(static_cast<uint64_t>(width), height, QImage::Format_ARGB32);
   if (!result) return std::nullopt;
   const int rows = result->height();
   std::vector<QRgb> colours_of_row(static_cast<size_t>(width));
@@ -70,13 +70,19 @@ std::optional<QImage> decode_icon_bitmap(std::span<const uint8_t> image) {
     for (int x = 0; x < width; ++x) {
       const QRgb colour = colours_of_row[static_cast<size_t>(x)];
       if (blend_alpha) {
-        out[x] = blend_over_white(colour, colour_row[x * 4 + 3]);
+        out[x] = qRgba(qRed(colour), qGreen(colour), qBlue(colour), colour_row[x * 4 + 3]);
+        continue;
+      }
+      // Drawing an icon ANDs the mask into the background and XORs the
+      // colours over it: a masked pixel leaves the background, inverted by
+      // its colour unless that is black.
+      const bool masked = (mask_row[x / 8] >> (7 - x % 8)) & 1;
+      if (!masked) {
+        out[x] = qRgb(qRed(colour), qGreen(colour), qBlue(colour));
+      } else if ((colour & 0xFFFFFF) == 0) {
+        out[x] = qRgba(0, 0, 0, 0);
       } else {
-        // Drawing an icon ANDs the mask into the background and XORs the
-        // colours over it: on white, masked pixels show white inverted by
-        // their colour, which is plain white for the usual black.
-        const bool masked = (mask_row[x / 8] >> (7 - x % 8)) & 1;
-        out[x] = masked ? qRgb(255 - qRed(colour), 255 - qGreen(colour), 255 - qBlue(colour)) : colour;
+        out[x] = qRgb(255 - qRed(colour), 255 - qGreen(colour), 255 - qBlue(colour));
       }
     }
   }

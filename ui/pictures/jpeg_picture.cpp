@@ -2,17 +2,15 @@
 // library's default output parameters. Grey pictures come out with equal red,
 // green and blue; pictures with other component counts (CMYK) are declined.
 //
-// libjpeg reports errors through error_exit, which must not return. Ours
-// longjmps back to the function that called setjmp. To keep that jump
-// harmless, those functions own no object with a destructor: the library
-// state lives in a JpegSession owned by their caller, and no C++ exception
-// can be thrown from inside the library.
+// libjpeg's errors jump back to the function that called setjmp (see
+// codecs/jpeg_errors.h for the rules that keep the jump harmless): the
+// library state lives in a JpegSession owned by their caller. Damaged scan
+// data and a missing end marker are not failures here: the picture is only
+// shown, and shows what could be decoded.
 #include <csetjmp>
-#include <cstdio>  // jpeglib.h uses FILE without declaring it
 #include <vector>
 
-#include <jpeglib.h>
-
+#include "codecs/jpeg_errors.h"
 #include "ui/pictures/picture_canvas.h"
 #include "ui/pictures/picture_decoders.h"
 
@@ -25,33 +23,20 @@ namespace {
 constexpr long kMaxLibraryMemory = 512L << 20;
 
 struct JpegSession {
-  JpegSession() {
-    decompress.err = jpeg_std_error(&errors);
-    errors.error_exit = jump_to_recovery;
-    errors.output_message = stay_silent;
-    decompress.client_data = this;
-  }
+  JpegSession() { decompress.err = codecs::install_errors(errors, codecs::DamagedData::kTolerated); }
   // Safe even when creation never happened: the structure starts zeroed and
   // the library frees nothing while its memory manager is null.
   ~JpegSession() { jpeg_destroy_decompress(&decompress); }
   JpegSession(const JpegSession&) = delete;
   JpegSession& operator=(const JpegSession&) = delete;
 
-  [[noreturn]] static void jump_to_recovery(j_common_ptr common) noexcept {
-    std::longjmp(static_cast<JpegSession*>(common->client_data)->recovery, 1);
-  }
-  // Warnings (damaged scan data, a missing end marker) are not failures and
-  // are not printed either.
-  static void stay_silent(j_common_ptr) noexcept {}
-
   jpeg_decompress_struct decompress{};
-  jpeg_error_mgr errors{};
-  std::jmp_buf recovery{};
+  codecs::JpegErrors errors{};
 };
 
 // Reads the markers up to the first scan. No destructors run in this frame.
 bool read_header(JpegSession& session, std::span<const uint8_t> bytes) {
-  if (setjmp(session.recovery) != 0) return false;
+  if (setjmp(session.errors.recovery) != 0) return false;
   jpeg_create_decompress(&session.decompress);
   session.decompress.mem->max_memory_to_use = kMaxLibraryMemory;
   jpeg_mem_src(&session.decompress, bytes.data(), static_cast<unsigned long>(bytes.size()));
@@ -72,7 +57,7 @@ struct RowTarget {
 
 // Decodes every row into the target. No destructors run in this frame.
 bool read_rows(JpegSession& session, const RowTarget& target) {
-  if (setjmp(session.recovery) != 0) return false;
+  if (setjmp(session.errors.recovery) != 0) return false;
   j_decompress_ptr decompress = &session.decompress;
   jpeg_start_decompress(decompress);
   if (decompress->output_width != target.width || decompress->output_height != target.height ||

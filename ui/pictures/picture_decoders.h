@@ -14,6 +14,9 @@ std::optional<QImage> decode_bmp(std::span<const uint8_t> bytes);
 std::optional<QImage> decode_jpeg(std::span<const uint8_t> bytes);
 // Icons and cursors share one layout; either comes out drawn on white.
 std::optional<QImage> decode_icon(std::span<const uint8_t> bytes);
+// A PNG file (an image inside an icon), with its alpha (Format_ARGB32).
+// Nothing is printed about a damaged one.
+std::optional<QImage> decode_png(std::span<const uint8_t> bytes);
 std::optional<QImage> decode_gif(std::span<const uint8_t> bytes);
 std::optional<QImage> decode_pcx8(std::span<const uint8_t> bytes);
 std::optional<QImage> decode_pcx1(std::span<const uint8_t> bytes);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <QImage>
+#include <QPoint>
 
 namespace quorvant::ui::pictures {
 
@@ -30,6 +31,16 @@ std::optional<QImage> decode_picture(std::span<const uint8_t> bytes);
 // one it chooses (drawn on white); empty for anything but an icon. For
 // handing a window's icon to the desktop in all its sizes.
 std::vector<QImage> decode_icon_images(std::span<const uint8_t> bytes);
+
+// A mouse pointer made from an icon or cursor file: the image that
+// decode_picture would choose, with its own transparency (Format_ARGB32), and the
+// point that points: a cursor's own hot spot, an icon's centre. Nothing for
+// other files.
+struct CursorImage {
+  QImage image;
+  QPoint hot_spot;
+};
+std::optional<CursorImage> decode_cursor(std::span<const uint8_t> bytes);
 
 // The same for the bytes of a file; a file that cannot be read is no picture.
 std::optional<QImage> decode_picture_file(const std::string& path);

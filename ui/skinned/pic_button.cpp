@@ -13,7 +13,7 @@
 
 #include "ui/bag_control.h"
 #include "ui/controls/widget_setup.h"
-#include "ui/form/ids.h"
+#include "ui/form_reader/ids.h"
 #include "ui/pictures/picture_decoding.h"
 #include "ui/skinned/pic_button_shape.h"
 #include "ui/skinned/skinned_types.h"

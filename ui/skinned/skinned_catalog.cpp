@@ -1,6 +1,6 @@
 #include "ui/skinned/skinned_catalog.h"
 
-#include "ui/form/ids.h"
+#include "ui/form_reader/ids.h"
 
 namespace quorvant::ui::skinned {
 

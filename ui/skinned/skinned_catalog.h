@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "ui/form/type_catalog.h"
+#include "ui/form_reader/type_catalog.h"
 
 namespace quorvant::ui::skinned {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ui/control.h"
-#include "ui/form/type_catalog.h"
+#include "ui/form_reader/type_catalog.h"
 #include "ui/skinned/skinned_catalog.h"
 
 namespace quorvant::ui::skinned {

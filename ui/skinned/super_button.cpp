@@ -18,7 +18,7 @@
 #include "platform/sound_player.h"
 #include "ui/bag_control.h"
 #include "ui/controls/widget_setup.h"
-#include "ui/form/ids.h"
+#include "ui/form_reader/ids.h"
 #include "ui/pictures/picture_decoding.h"
 #include "ui/skinned/click_sound.h"
 #include "ui/skinned/colour_offset.h"

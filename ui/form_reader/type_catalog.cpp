@@ -1,6 +1,6 @@
-#include "ui/form/type_catalog.h"
+#include "ui/form_reader/type_catalog.h"
 
-#include "ui/form/ids.h"
+#include "ui/form_reader/ids.h"
 
 namespace quorvant::ui::form {
 

@@ -15,7 +15,7 @@
 #include <variant>
 #include <vector>
 
-#include "ui/form/byte_io.h"
+#include "ui/form_reader/byte_io.h"
 
 namespace quorvant::ui::form {
 

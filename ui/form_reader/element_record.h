@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/form/byte_io.h"
+#include "ui/form_reader/byte_io.h"
 
 namespace quorvant::ui::form {
 

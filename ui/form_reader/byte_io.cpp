@@ -1,4 +1,4 @@
-#include "ui/form/byte_io.h"
+#include "ui/form_reader/byte_io.h"
 
 #include <cstring>
 
@@ -107,6 +107,19 @@ void ByteWriter::text_list(const std::vector<std::string>& texts) {
 void ByteWriter::patch_i32(size_t at, int32_t value) {
   const auto v = static_cast<uint32_t>(value);
   for (size_t i = 0; i < 4; ++i) out_[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+Bytes encode_text_list(const std::vector<std::string>& texts) {
+  ByteWriter out;
+  out.text_list(texts);
+  return out.take();
+}
+
+std::optional<std::vector<std::string>> decode_text_list(std::span<const uint8_t> bytes) {
+  ByteReader in(bytes);
+  std::vector<std::string> texts = in.text_list();
+  if (!in.ok() || in.remaining() != 0) return std::nullopt;
+  return texts;
 }
 
 }  // namespace quorvant::ui::form

@@ -1,4 +1,4 @@
-#include "ui/form/property_bag.h"
+#include "ui/form_reader/property_bag.h"
 
 namespace quorvant::ui::form {
 

@@ -1,6 +1,6 @@
-#include "ui/form/element_record.h"
+#include "ui/form_reader/element_record.h"
 
-#include "ui/form/ids.h"
+#include "ui/form_reader/ids.h"
 
 namespace quorvant::ui::form {
 

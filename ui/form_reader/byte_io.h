@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -66,6 +67,11 @@ class ByteWriter {
  private:
   Bytes out_;
 };
+
+// A text list on its own, as a property holding one is handed around
+// whole; nothing when the bytes are not exactly one text list.
+Bytes encode_text_list(const std::vector<std::string>& texts);
+std::optional<std::vector<std::string>> decode_text_list(std::span<const uint8_t> bytes);
 
 inline std::span<const uint8_t> as_bytes(const std::string& text) {
   return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};

@@ -1,10 +1,10 @@
-#include "engine/jpeg/jpeg_errors.h"
+#include "codecs/jpeg_errors.h"
 
 #include <jerror.h>
 
 #include <cstring>
 
-namespace quorvant::engine::jpeg {
+namespace quorvant::codecs {
 
 namespace {
 
@@ -40,17 +40,19 @@ bool means_damaged_data(int code) {
 void emit_message(j_common_ptr cinfo, int level) {
   if (level >= 0) return;  // trace messages
   cinfo->err->num_warnings++;
-  if (cinfo->err->msg_code == JWRN_JPEG_EOF) reinterpret_cast<JpegErrors*>(cinfo->err)->ended_early = true;
-  if (means_damaged_data(cinfo->err->msg_code)) jump_to_recovery(cinfo);
+  auto* errors = reinterpret_cast<JpegErrors*>(cinfo->err);
+  if (cinfo->err->msg_code == JWRN_JPEG_EOF) errors->ended_early = true;
+  if (errors->damaged == DamagedData::kFatal && means_damaged_data(cinfo->err->msg_code)) jump_to_recovery(cinfo);
 }
 
 void output_message(j_common_ptr) {}
 
 }  // namespace
 
-jpeg_error_mgr* install_errors(JpegErrors& errors) {
+jpeg_error_mgr* install_errors(JpegErrors& errors, DamagedData damaged) {
   errors.message[0] = '\0';
   errors.ended_early = false;
+  errors.damaged = damaged;
   jpeg_error_mgr* manager = jpeg_std_error(&errors.manager);
   manager->error_exit = jump_to_recovery;
   manager->emit_message = emit_message;
@@ -65,4 +67,4 @@ void fail_operation(j_common_ptr cinfo, const char* message) {
   std::longjmp(errors->recovery, 1);
 }
 
-}  // namespace quorvant::engine::jpeg
+}  // namespace quorvant::codecs

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/form/property_bag.h"
+#include "ui/form_reader/property_bag.h"
 
 namespace quorvant::ui::form {
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/form/element_record.h"
+#include "ui/form_reader/element_record.h"
 
 namespace quorvant::ui::form {
 

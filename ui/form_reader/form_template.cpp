@@ -1,4 +1,4 @@
-#include "ui/form/form_template.h"
+#include "ui/form_reader/form_template.h"
 
 #include <new>
 

@@ -1,4 +1,5 @@
-// How libjpeg's errors come back to the codec.
+// How libjpeg's errors come back to whoever runs the library: the engine's
+// JPEG reader and writer, and the window runtime's picture decoding.
 //
 // libjpeg reports a fatal error by calling error_exit, which must not
 // return. Ours jumps back to the recovery point that the running codec
@@ -17,22 +18,27 @@
 
 #include <jpeglib.h>
 
-namespace quorvant::engine::jpeg {
+namespace quorvant::codecs {
+
+// What a warning that picture data is damaged or missing does (see
+// jpeg_errors.cpp for which warnings mean that). A converter makes it fatal,
+// so that a damaged file is reported as unreadable rather than half
+// converted; a picture that is only shown keeps what could be decoded.
+enum class DamagedData { kFatal, kTolerated };
 
 struct JpegErrors {
   jpeg_error_mgr manager;  // first, so libjpeg's pointer to it is ours too
   std::jmp_buf recovery;
   char message[JMSG_LENGTH_MAX];  // the message of the error that jumped
   bool ended_early = false;       // the file ended without its end marker
+  DamagedData damaged = DamagedData::kFatal;
 };
 
-// Prepares `errors` and returns the pointer to hand to cinfo.err. Warnings
-// are silent, except those that mean picture data is damaged or missing
-// (see jpeg_errors.cpp): those are fatal, so that a damaged file is
-// reported as unreadable rather than half converted.
-jpeg_error_mgr* install_errors(JpegErrors& errors);
+// Prepares `errors` and returns the pointer to hand to cinfo.err. Nothing
+// is ever printed.
+jpeg_error_mgr* install_errors(JpegErrors& errors, DamagedData damaged);
 
 // Ends the running operation like a library error, with `message`.
 [[noreturn]] void fail_operation(j_common_ptr cinfo, const char* message);
 
-}  // namespace quorvant::engine::jpeg
+}  // namespace quorvant::codecs
