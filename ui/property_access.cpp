@@ -7,6 +7,7 @@
 #include "platform/gbk.h"
 #include "platform/window_thread.h"
 #include "ui/controls/window_control.h"
+#include "ui/coordinates.h"
 #include "ui/form_reader/ids.h"
 #include "ui/mouse_pointer.h"
 #include "ui/window_runtime.h"
@@ -33,9 +34,6 @@ enum FixedProperty {
   kPointer = 7
 };
 enum MenuProperty { kMenuCaption = 0, kMenuChecked = 1, kMenuDisabled = 2, kMenuVisible = 3 };
-
-// Positions and sizes are clamped to what the original window system took.
-constexpr int32_t kLargestCoordinate = 32627;
 
 int32_t boolean(bool value) { return value ? 1 : 0; }
 
@@ -242,7 +240,7 @@ void WindowRuntime::set_fixed_property(ElementRecord& record, Control* control, 
 void WindowRuntime::set_geometry(ElementRecord& record, Control* control, bool is_window, int index, int32_t value) {
   QWidget* widget = control != nullptr ? control->widget() : nullptr;
   if (index == kLeft || index == kTop) {
-    const int32_t clamped = std::clamp(value, -kLargestCoordinate, kLargestCoordinate);
+    const int32_t clamped = clamped_position(value);
     record.set_geometry(index == kLeft ? Geometry::kLeft : Geometry::kTop, clamped);
     if (widget != nullptr) {
       widget->move(index == kLeft ? clamped : widget->x(), index == kTop ? clamped : widget->y());
@@ -250,7 +248,7 @@ void WindowRuntime::set_geometry(ElementRecord& record, Control* control, bool i
     }
     return;
   }
-  const int32_t clamped = std::clamp(value, 0, kLargestCoordinate);
+  const int32_t clamped = clamped_extent(value);
   record.set_geometry(index == kWidth ? Geometry::kWidth : Geometry::kHeight, clamped);
   if (widget == nullptr) return;
   const QSize size(index == kWidth ? clamped : widget->width(), index == kHeight ? clamped : widget->height());

@@ -11,6 +11,7 @@
 
 #include "platform/window_thread.h"
 #include "ui/controls/window_control.h"
+#include "ui/coordinates.h"
 #include "ui/element_parents.h"
 #include "ui/form_reader/ids.h"
 #include "ui/mouse_pointer.h"
@@ -27,8 +28,8 @@ namespace type_flag = form::type_flag;
 namespace {
 
 QRect stored_geometry(const ElementRecord& record) {
-  return {record.geometry(Geometry::kLeft), record.geometry(Geometry::kTop), record.geometry(Geometry::kWidth),
-          record.geometry(Geometry::kHeight)};
+  return clamped_rect(record.geometry(Geometry::kLeft), record.geometry(Geometry::kTop),
+                      record.geometry(Geometry::kWidth), record.geometry(Geometry::kHeight));
 }
 
 // Runs `work` once, after the platform has activated `window`: the focus
@@ -358,7 +359,7 @@ void WindowRuntime::move_into_containers(LiveWindow& live, const WindowTemplate&
     QWidget* widget = live.elements[position].control->widget();
     widget->setParent(live.elements[*links[position]].control->widget());
     const ElementRecord& record = window.elements[position];
-    widget->move(record.geometry(Geometry::kLeft), record.geometry(Geometry::kTop));
+    widget->move(clamped_position(record.geometry(Geometry::kLeft)), clamped_position(record.geometry(Geometry::kTop)));
   }
 }
 

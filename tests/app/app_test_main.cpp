@@ -4,6 +4,9 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "tests/app/app_test_support.h"
 
 int main(int argc, char** argv) {
@@ -11,5 +14,9 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   quorvant::testing::test_program();
-  return RUN_ALL_TESTS();
+  const int result = RUN_ALL_TESTS();
+  // The program ends its process without destroying its static objects (a
+  // conversion job may still be finishing on its thread); so do its tests.
+  std::fflush(nullptr);
+  std::_Exit(result);
 }

@@ -79,6 +79,21 @@ TEST(ParentLoops, AParentThatHoldsNoControlsIsNotFollowed) {
   runtime.close();
 }
 
+// Positions and sizes near the 32-bit limit reach the widgets clamped to
+// what the window system takes, where Qt's rectangles overflowed on them.
+TEST(StoredGeometry, FarBeyondTheScreenIsClampedForTheWidget) {
+  constexpr int kFar = 0x7FFF0000;
+  TestRuntime runtime(testing::window_element(400, 300),
+                      {box(kFirst, kShapeBox, 0, {kFar, -kFar, kFar, kFar}), box(kSecond, kGroupBox, 0),
+                       box(kInner, kShapeBox, kSecond, {kFar, kFar, 10, 10})});
+  ASSERT_TRUE(runtime->open_window(kWindowId));
+  EXPECT_EQ(runtime.widget(kFirst)->pos(), QPoint(32627, -32627));
+  EXPECT_EQ(runtime.widget(kFirst)->size(), QSize(32627, 32627));
+  EXPECT_EQ(runtime.widget(kInner)->pos(), QPoint(32627, 32627)) << "moved into its container";
+  EXPECT_EQ(as_int(runtime->get_property(kWindowId, kFirst, 0)), 32627) << "Left reads where the box is";
+  runtime.close();
+}
+
 std::vector<uint8_t> read_file(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -94,7 +109,7 @@ TEST(TemplateFindings, EveryKeptTemplateOpensOrIsRefusedWithoutHarm) {
     SCOPED_TRACE(entry.path().filename().string());
     const size_t opened = fuzz::open_every_window(read_file(entry.path()));
     const std::string name = entry.path().filename().string();
-    if (name == "template-whole.bin" || name.starts_with("parent-loop")) {
+    if (name == "template-whole.bin" || name.starts_with("parent-loop") || name.starts_with("geometry")) {
       EXPECT_EQ(opened, 1u);
     }
     ++replayed;
