@@ -10,6 +10,7 @@
 #include "engine/image_buffer.h"
 #include "engine/jpeg/jpeg_writer.h"
 #include "engine/loader.h"
+#include "engine/worker_pool.h"
 #include "engine/pcx/pcx_writer.h"
 #include "engine/pic/pic_writer.h"
 #include "engine/png/png_writer.h"
@@ -101,6 +102,9 @@ Conversion convert_picture(TargetFormat format, const std::string& source, const
                            const ConvertOptions& options) {
   const Recipe& recipe = kRecipes[static_cast<int>(format)];
   if (!recipe.options_valid(options)) return failed(kBadArguments, "an option is out of range for this format");
+  // This conversion keeps one core busy; the worker pool's helpers use the
+  // others.
+  const WorkerPool::ConversionSlot slot(WorkerPool::shared());
 
   // Running out of memory fails the stage it happens in, like any other
   // failure: the engine lets std::bad_alloc rise to here and no further.

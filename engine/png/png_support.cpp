@@ -23,12 +23,4 @@ void read_from_file(png_structp png, png_bytep data, size_t length) {
   if (!static_cast<File*>(png_get_io_ptr(png))->read_exact(data, length)) png_error(png, "reading png image error");
 }
 
-void write_to_file(png_structp png, png_bytep data, size_t length) {
-  if (!static_cast<File*>(png_get_io_ptr(png))->write_all(data, length)) png_error(png, "write png image error");
-}
-
-void flush_file(png_structp png) {
-  if (std::fflush(static_cast<File*>(png_get_io_ptr(png))->get()) != 0) png_error(png, "fulsh file error");
-}
-
 }  // namespace quorvant::engine::png

@@ -1,5 +1,5 @@
-// What the PNG reader and writer share: how libpng's errors come back, and
-// the file functions libpng reads and writes through.
+// The PNG reader's side of libpng: how its errors come back, its memory,
+// and the file function it reads through.
 //
 // libpng reports an error by calling our error routine, which jumps back to
 // the recovery point that the running codec operation set with setjmp. The
@@ -37,10 +37,8 @@ inline constexpr png_alloc_size_t kLargestBlock = png_alloc_size_t{64} << 20;
 png_voidp limited_malloc(png_structp png, png_alloc_size_t size);
 void limited_free(png_structp png, png_voidp block);
 
-// File functions for png_set_read_fn / png_set_write_fn; the io pointer is a
-// File. A short read or write is a libpng error.
+// The file function for png_set_read_fn; the io pointer is a File. A short
+// read is a libpng error.
 void read_from_file(png_structp png, png_bytep data, size_t length);
-void write_to_file(png_structp png, png_bytep data, size_t length);
-void flush_file(png_structp png);
 
 }  // namespace quorvant::engine::png

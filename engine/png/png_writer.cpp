@@ -1,12 +1,37 @@
 #include "engine/png/png_writer.h"
 
 #include <algorithm>
+#include <array>
+#include <vector>
+
+#include "engine/png/image_data.h"
+#include "engine/png/parallel_deflate.h"
+#include "engine/png/png_chunks.h"
+#include "engine/worker_pool.h"
 
 namespace quorvant::engine::png {
 
 namespace {
+
 // libpng refuses larger headers unless told otherwise (its user limits).
 constexpr int32_t kLargestSide = 1000000;
+
+enum ColourType : uint8_t { kRgb = 2, kPalette = 3, kRgbAlpha = 6 };
+
+std::array<uint8_t, 13> header(const ImageBuffer& picture, ColourType colour_type) {
+  std::array<uint8_t, 13> ihdr{};
+  for (int i = 0; i < 4; ++i) {
+    ihdr[i] = static_cast<uint8_t>(static_cast<uint32_t>(picture.width()) >> (24 - 8 * i));
+    ihdr[4 + i] = static_cast<uint8_t>(static_cast<uint32_t>(picture.height()) >> (24 - 8 * i));
+  }
+  ihdr[8] = 8;  // bits per sample
+  ihdr[9] = colour_type;
+  ihdr[10] = 0;  // deflate
+  ihdr[11] = 0;  // adaptive filtering
+  ihdr[12] = 1;  // Adam7
+  return ihdr;
+}
+
 }  // namespace
 
 WriterNeeds PngWriter::needs(const WriteSettings& settings) const {
@@ -21,53 +46,36 @@ WriterNeeds PngWriter::needs(const WriteSettings& settings) const {
   return needs;
 }
 
-bool PngWriter::write_body(File& file, const ImageBuffer& picture) {
-  const bool ok = encode(file, picture);
-  if (png_ != nullptr) png_destroy_write_struct(&png_, info_ != nullptr ? &info_ : nullptr);
-  png_ = nullptr;
-  info_ = nullptr;
-  // A failed write of the file is the reason, not libpng's report of it.
-  return ok || fail(file.failure()) || fail(std::string("cannot write the PNG file: ") + errors_.message);
+uint64_t PngWriter::working_memory(const WriteSettings& settings, int32_t width, int32_t) const {
+  // A round of filtered rows and its compressed blocks, with one row's
+  // filtering buffers per core.
+  const uint64_t cores = WorkerPool::shared().cores();
+  const uint64_t round = ParallelDeflate::kBlockSize * std::max<uint64_t>(4, 2 * cores) + (64u << 10);
+  const uint64_t row = static_cast<uint64_t>(width) * (settings.bits / 8);
+  return 2 * round + 4 * row * cores + ParallelDeflate::kWindow + cores * (256u << 10);
 }
 
-bool PngWriter::encode(File& file, const ImageBuffer& picture) {
-  png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, &errors_, jump_to_recovery, ignore_warning);
-  if (png_ == nullptr) return false;
-  info_ = png_create_info_struct(png_);
-  if (info_ == nullptr) return false;
-  if (setjmp(errors_.recovery) != 0) return false;
-  png_set_write_fn(png_, &file, write_to_file, flush_file);
-
-  int colour_type = PNG_COLOR_TYPE_RGB;
+bool PngWriter::write_body(File& file, const ImageBuffer& picture) {
+  ColourType colour_type = kRgb;
   if (picture.bits() == 8) {
-    colour_type = PNG_COLOR_TYPE_PALETTE;
+    colour_type = kPalette;
   } else if (picture.bits() == 32) {
-    colour_type = PNG_COLOR_TYPE_RGB_ALPHA;
+    colour_type = kRgbAlpha;
   }
-  png_set_IHDR(png_, info_, static_cast<png_uint_32>(picture.width()), static_cast<png_uint_32>(picture.height()), 8,
-               colour_type, PNG_INTERLACE_ADAM7, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (colour_type == PNG_COLOR_TYPE_PALETTE) {
+  const std::array<uint8_t, 13> ihdr = header(picture, colour_type);
+  bool ok = write_signature(file) && write_chunk(file, "IHDR", ihdr);
+  if (ok && colour_type == kPalette) {
     const auto entries = picture.palette();
-    const int count = static_cast<int>(std::min<size_t>(entries.size(), palette_.size()));
-    for (int i = 0; i < count; ++i)
-      palette_[static_cast<size_t>(i)] = {entries[i].red, entries[i].green, entries[i].blue};
-    png_set_PLTE(png_, info_, palette_.data(), count);
-  }
-  png_write_info(png_, info_);
-  // 32-bit pictures hold alpha first; the file wants it last.
-  if (colour_type == PNG_COLOR_TYPE_RGB_ALPHA) png_set_swap_alpha(png_);
-
-  const int passes = png_set_interlace_handling(png_);
-  for (int pass = 0; pass < passes; ++pass) {
-    for (int32_t y = 0; y < picture.height(); ++y) {
-      // libpng takes non-const rows but only reads them.
-      png_bytep row = const_cast<png_bytep>(picture.row(y));
-      png_write_rows(png_, &row, 1);
-      row_written(y);
+    std::vector<uint8_t> plte;
+    for (size_t i = 0; i < std::min<size_t>(entries.size(), 256); ++i) {
+      plte.insert(plte.end(), {entries[i].red, entries[i].green, entries[i].blue});
     }
+    ok = write_chunk(file, "PLTE", plte);
   }
-  png_write_end(png_, nullptr);
-  return true;
+  ok = ok && write_image_data(file, picture, WorkerPool::shared(), [this](int32_t row) { row_written(row); }) &&
+       write_chunk(file, "IEND", {});
+  // A failed write of the file is the reason; otherwise zlib failed.
+  return ok || fail(file.failure()) || fail("cannot compress the PNG picture data");
 }
 
 }  // namespace quorvant::engine::png

@@ -1,0 +1,80 @@
+// The process's helper threads for work that splits into independent parts
+// (compressing a PNG's blocks). One pool, sized to the cores the process
+// may run on, serves every conversion of the process.
+//
+// A conversion counts as one busy core for as long as it runs
+// (`ConversionSlot`); helpers take parts only while conversions and busy
+// helpers together leave a core free. So one conversion alone gets every
+// core, and `quorvant-convert -j N` with N conversions at once on N cores
+// gets no helpers and runs as it did before there were any.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <list>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace quorvant::engine {
+
+class WorkerPool {
+ public:
+  // A pool of `cores` cores: at most cores − 1 helper threads, started when
+  // first needed.
+  explicit WorkerPool(unsigned cores);
+  ~WorkerPool();
+  WorkerPool(const WorkerPool&) = delete;
+  WorkerPool& operator=(const WorkerPool&) = delete;
+
+  // The pool every conversion of this process shares, sized to the cores
+  // the process may run on.
+  static WorkerPool& shared();
+
+  // Runs part(0) … part(count − 1), on the calling thread and on helpers
+  // that are free; returns when every part is done. Parts must not throw.
+  void run(size_t count, const std::function<void(size_t)>& part);
+
+  unsigned cores() const { return cores_; }
+
+  // Marks the calling thread's conversion busy while it lives.
+  class ConversionSlot {
+   public:
+    explicit ConversionSlot(WorkerPool& pool);
+    ~ConversionSlot();
+    ConversionSlot(const ConversionSlot&) = delete;
+    ConversionSlot& operator=(const ConversionSlot&) = delete;
+
+   private:
+    WorkerPool& pool_;
+  };
+
+ private:
+  struct Batch {
+    const std::function<void(size_t)>* part;
+    size_t count;
+    size_t next = 0;      // the first part nobody has taken
+    size_t finished = 0;  // parts done
+  };
+
+  void help();
+  // Takes the next part of any batch, when a core is free for a helper.
+  Batch* claim(size_t& index);
+  void start_helpers();
+
+  const unsigned cores_;
+  std::mutex mutex_;
+  std::condition_variable work_or_stop_;
+  std::condition_variable batch_done_;
+  std::list<Batch> batches_;
+  unsigned conversions_ = 0;
+  unsigned busy_helpers_ = 0;
+  bool stopping_ = false;
+  std::vector<std::thread> helpers_;
+};
+
+// The number of cores this process may run on (its CPU affinity), at least 1.
+unsigned usable_cores();
+
+}  // namespace quorvant::engine
