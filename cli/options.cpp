@@ -46,7 +46,7 @@ std::variant<CliOptions, int> parse_command_line(int argc, const char* const* ar
   app.add_option("inputs", options.inputs, "picture files, or folders whose pictures are all converted")->required();
   app.add_option("-o,--output", options.output_folder, "output folder, created when missing")->capture_default_str();
   app.add_flag("-r,--recursive", options.recursive, "also convert the pictures in sub-folders");
-  app.add_option("-j,--jobs", options.jobs, "conversions run in parallel (default: one per core)")
+  app.add_option("-j,--jobs", options.jobs, "conversions run in parallel, and threads at work at most (default: one per core)")
       ->check(CLI::Range(1u, 1024u));
   app.add_option("--memory", options.memory,
                  "most memory the conversions running at once may use, as 800M or 4G "

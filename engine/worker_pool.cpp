@@ -2,6 +2,8 @@
 
 #include <sched.h>
 
+#include <algorithm>
+
 namespace quorvant::engine {
 
 unsigned usable_cores() {
@@ -15,7 +17,12 @@ unsigned usable_cores() {
   return reported > 0 ? reported : 1;
 }
 
-WorkerPool::WorkerPool(unsigned cores) : cores_(cores > 0 ? cores : 1) {}
+WorkerPool::WorkerPool(unsigned cores) : cores_(cores > 0 ? cores : 1), busy_limit_(cores_) {}
+
+void WorkerPool::limit_busy_threads(unsigned threads) {
+  std::lock_guard lock(mutex_);
+  busy_limit_ = std::clamp(threads, 1u, cores_);
+}
 
 WorkerPool::~WorkerPool() {
   {
@@ -54,7 +61,7 @@ void WorkerPool::start_helpers() {
 WorkerPool::Batch* WorkerPool::claim(size_t& index) {
   // A conversion with no slot (a test, a tool) still counts as one.
   const unsigned running = conversions_ > 0 ? conversions_ : 1;
-  if (running + busy_helpers_ >= cores_) return nullptr;
+  if (running + busy_helpers_ >= busy_limit_) return nullptr;
   for (Batch& batch : batches_) {
     if (batch.next < batch.count) {
       index = batch.next++;

@@ -2,11 +2,12 @@
 // (compressing a PNG's blocks). One pool, sized to the cores the process
 // may run on, serves every conversion of the process.
 //
-// A conversion counts as one busy core for as long as it runs
+// A conversion counts as one busy thread for as long as it runs
 // (`ConversionSlot`); helpers take parts only while conversions and busy
-// helpers together leave a core free. So one conversion alone gets every
-// core, and `quorvant-convert -j N` with N conversions at once on N cores
-// gets no helpers and runs as it did before there were any.
+// helpers together stay below the limit, the number of cores unless the
+// program sets a lower one (`quorvant-convert -j N`). So one conversion
+// alone gets every core, and N conversions at once on N cores get no
+// helpers and run as they did before there were any.
 #pragma once
 
 #include <condition_variable>
@@ -37,6 +38,9 @@ class WorkerPool {
   void run(size_t count, const std::function<void(size_t)>& part);
 
   unsigned cores() const { return cores_; }
+  // At most `threads` threads busy at once, conversions included (at least
+  // 1, at most the cores).
+  void limit_busy_threads(unsigned threads);
 
   // Marks the calling thread's conversion busy while it lives.
   class ConversionSlot {
@@ -68,6 +72,7 @@ class WorkerPool {
   std::condition_variable work_or_stop_;
   std::condition_variable batch_done_;
   std::list<Batch> batches_;
+  unsigned busy_limit_;
   unsigned conversions_ = 0;
   unsigned busy_helpers_ = 0;
   bool stopping_ = false;

@@ -60,7 +60,7 @@ class ImageData {
         passes_(adam7_passes(picture.width(), picture.height())),
         filters_(filters_for(picture.bits() == 8, picture.width(), picture.height())),
         deflate_(filters_ == kFilterNone ? Z_DEFAULT_STRATEGY : Z_FILTERED, pool),
-        round_bytes_(ParallelDeflate::kBlockSize * std::max<size_t>(4, 2 * pool.cores())) {}
+        round_bytes_(round_bytes(pool.cores())) {}
 
   bool write() {
     std::vector<StreamRow> rows;
@@ -186,6 +186,8 @@ class ImageData {
 };
 
 }  // namespace
+
+size_t round_bytes(unsigned cores) { return ParallelDeflate::kBlockSize * std::max<size_t>(8, 4 * size_t{cores}); }
 
 bool write_image_data(File& file, const ImageBuffer& picture, WorkerPool& pool,
                       const std::function<void(int32_t)>& row_done) {

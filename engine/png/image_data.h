@@ -7,6 +7,7 @@
 // in parallel, compresses its blocks in parallel, and writes them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 
@@ -20,6 +21,11 @@ namespace quorvant::engine::png {
 // first, written last). `row_done(y)` is called for every row of every
 // pass, pass by pass, as the data that holds it is written: 7 × height
 // calls. False when the file or zlib fails; the file's failure says why.
+// The filtered bytes one round holds for a pool of `cores` cores: eight
+// blocks, or four a core when that is more, so that every core has several
+// and the short last block of a round leaves little idle.
+size_t round_bytes(unsigned cores);
+
 bool write_image_data(File& file, const ImageBuffer& picture, WorkerPool& pool,
                       const std::function<void(int32_t)>& row_done);
 

@@ -47,12 +47,13 @@ WriterNeeds PngWriter::needs(const WriteSettings& settings) const {
 }
 
 uint64_t PngWriter::working_memory(const WriteSettings& settings, int32_t width, int32_t) const {
-  // A round of filtered rows and its compressed blocks, with one row's
-  // filtering buffers per core.
+  // A round of filtered rows with the history before it, its compressed
+  // blocks (deflate's bound is a little over the input), each core's
+  // deflate state (about 256 KiB at memory level 8) and row buffers.
   const uint64_t cores = WorkerPool::shared().cores();
-  const uint64_t round = ParallelDeflate::kBlockSize * std::max<uint64_t>(4, 2 * cores) + (64u << 10);
+  const uint64_t round = round_bytes(static_cast<unsigned>(cores)) + ParallelDeflate::kWindow;
   const uint64_t row = static_cast<uint64_t>(width) * (settings.bits / 8);
-  return 2 * round + 4 * row * cores + ParallelDeflate::kWindow + cores * (256u << 10);
+  return 2 * round + cores * ((256u << 10) + 4 * row);
 }
 
 bool PngWriter::write_body(File& file, const ImageBuffer& picture) {

@@ -1,5 +1,6 @@
 #include "engine/png/row_filters.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -12,47 +13,49 @@ namespace {
 // A filtered byte's weight: its distance from zero as a signed byte.
 inline size_t weight(uint8_t v) { return v < 128 ? v : 256u - v; }
 
+// The neighbour nearest to left + up − up-left, left first, then up. The
+// distances of that estimate from left, up and up-left are |up − up-left|,
+// |left − up-left| and |left + up − 2·up-left|.
 inline uint8_t paeth(int left, int up, int up_left) {
-  const int p = left + up - up_left;
-  const int pa = std::abs(p - left);
-  const int pb = std::abs(p - up);
-  const int pc = std::abs(p - up_left);
-  if (pa <= pb && pa <= pc) return static_cast<uint8_t>(left);
-  return static_cast<uint8_t>(pb <= pc ? up : up_left);
+  const int pa = std::abs(up - up_left);
+  const int pb = std::abs(left - up_left);
+  const int pc = std::abs(left + up - 2 * up_left);
+  return static_cast<uint8_t>((pa <= pb && pa <= pc) ? left : (pb <= pc ? up : up_left));
 }
 
-// Each filter writes its bytes to `out` and answers their weight; it stops
-// early once the weight passes `best`, since such a row is not chosen.
-using Filter = size_t (*)(const uint8_t*, const uint8_t*, size_t, size_t, uint8_t*, size_t);
+// Each filter writes the whole filtered row to `out`; the loops carry no
+// dependence from byte to byte (they read only the row and the row above),
+// so the compiler runs them on vectors.
+using Filter = void (*)(const uint8_t*, const uint8_t*, size_t, size_t, uint8_t*);
 
-size_t sub(const uint8_t* row, const uint8_t*, size_t bytes, size_t bpp, uint8_t* out, size_t best) {
-  size_t sum = 0;
-  for (size_t i = 0; i < bpp && i < bytes; ++i) sum += weight(out[i] = row[i]);
-  for (size_t i = bpp; i < bytes && sum <= best; ++i) sum += weight(out[i] = static_cast<uint8_t>(row[i] - row[i - bpp]));
-  return sum;
+void sub(const uint8_t* row, const uint8_t*, size_t bytes, size_t bpp, uint8_t* out) {
+  const size_t head = std::min(bpp, bytes);
+  for (size_t i = 0; i < head; ++i) out[i] = row[i];
+  for (size_t i = head; i < bytes; ++i) out[i] = static_cast<uint8_t>(row[i] - row[i - bpp]);
 }
 
-size_t up(const uint8_t* row, const uint8_t* above, size_t bytes, size_t, uint8_t* out, size_t best) {
-  size_t sum = 0;
-  for (size_t i = 0; i < bytes && sum <= best; ++i) sum += weight(out[i] = static_cast<uint8_t>(row[i] - above[i]));
-  return sum;
+void up(const uint8_t* row, const uint8_t* above, size_t bytes, size_t, uint8_t* out) {
+  for (size_t i = 0; i < bytes; ++i) out[i] = static_cast<uint8_t>(row[i] - above[i]);
 }
 
-size_t average(const uint8_t* row, const uint8_t* above, size_t bytes, size_t bpp, uint8_t* out, size_t best) {
-  size_t sum = 0;
-  for (size_t i = 0; i < bpp && i < bytes; ++i) sum += weight(out[i] = static_cast<uint8_t>(row[i] - above[i] / 2));
-  for (size_t i = bpp; i < bytes && sum <= best; ++i) {
-    sum += weight(out[i] = static_cast<uint8_t>(row[i] - (above[i] + row[i - bpp]) / 2));
+void average(const uint8_t* row, const uint8_t* above, size_t bytes, size_t bpp, uint8_t* out) {
+  const size_t head = std::min(bpp, bytes);
+  for (size_t i = 0; i < head; ++i) out[i] = static_cast<uint8_t>(row[i] - above[i] / 2);
+  for (size_t i = head; i < bytes; ++i) out[i] = static_cast<uint8_t>(row[i] - (above[i] + row[i - bpp]) / 2);
+}
+
+void paeth_filter(const uint8_t* row, const uint8_t* above, size_t bytes, size_t bpp, uint8_t* out) {
+  const size_t head = std::min(bpp, bytes);
+  for (size_t i = 0; i < head; ++i) out[i] = static_cast<uint8_t>(row[i] - above[i]);
+  for (size_t i = head; i < bytes; ++i) {
+    out[i] = static_cast<uint8_t>(row[i] - paeth(row[i - bpp], above[i], above[i - bpp]));
   }
-  return sum;
 }
 
-size_t paeth_filter(const uint8_t* row, const uint8_t* above, size_t bytes, size_t bpp, uint8_t* out, size_t best) {
+// The weight of a filtered row: its bytes' distances from zero.
+size_t weight_of(const uint8_t* bytes, size_t count) {
   size_t sum = 0;
-  for (size_t i = 0; i < bpp && i < bytes; ++i) sum += weight(out[i] = static_cast<uint8_t>(row[i] - above[i]));
-  for (size_t i = bpp; i < bytes && sum <= best; ++i) {
-    sum += weight(out[i] = static_cast<uint8_t>(row[i] - paeth(row[i - bpp], above[i], above[i - bpp])));
-  }
+  for (size_t i = 0; i < count; ++i) sum += weight(bytes[i]);
   return sum;
 }
 
@@ -80,15 +83,13 @@ void filter_row(const uint8_t* row, const uint8_t* above, size_t bytes, size_t p
   size_t best = std::numeric_limits<size_t>::max() - 256;
   const uint8_t* best_bytes = row;
   uint8_t best_type = 0;
-  if ((filters & kFilterNone) != 0 && filters != kFilterNone) {
-    best = 0;
-    for (size_t i = 0; i < bytes; ++i) best += weight(row[i]);
-  }
+  if ((filters & kFilterNone) != 0 && filters != kFilterNone) best = weight_of(row, bytes);
   uint8_t* trial = scratch;
   uint8_t* spare = scratch + bytes;
   for (const Candidate& candidate : kCandidates) {
     if ((filters & candidate.flag) == 0) continue;
-    const size_t sum = candidate.filter(row, above, bytes, pixel_bytes, trial, best);
+    candidate.filter(row, above, bytes, pixel_bytes, trial);
+    const size_t sum = weight_of(trial, bytes);
     // A single filter is used whatever it weighs.
     if (sum < best || filters == candidate.flag) {
       best = sum;

@@ -49,8 +49,8 @@ PngParts parts_of(const std::vector<uint8_t>& file, size_t expected) {
   parts.file_size = file.size();
   std::vector<uint8_t> stream;
   for (size_t at = 8; at + 12 <= file.size();) {
-    const uint32_t length = uint32_t{file[at]} << 24 | uint32_t{file[at + 1]} << 16 | uint32_t{file[at + 2]} << 8 |
-                            file[at + 3];
+    const uint32_t length =
+        uint32_t{file[at]} << 24 | uint32_t{file[at + 1]} << 16 | uint32_t{file[at + 2]} << 8 | file[at + 3];
     if (at + 12 + length > file.size()) {
       ADD_FAILURE() << "a chunk runs past the end";
       break;
@@ -187,9 +187,9 @@ TEST(PngImageData, FiltersEveryRowAsLibpngAndDecodesToTheSamePixels) {
   const auto [border_width, border_height] = size_on_block_border(2);
   ASSERT_GT(border_width, 0);
   const std::vector<std::pair<int, int>> sizes = {
-      {1, 1}, {1, 9}, {9, 1}, {1, 300}, {300, 1}, {2, 2}, {7, 5}, {33, 17}, {255, 129},
-      {border_width, border_height},  // exactly two blocks
-      {700, 600},                     // several rounds of blocks
+      {1, 1},      {1, 9}, {9, 1},   {1, 300},   {300, 1},
+      {2, 2},      {7, 5}, {33, 17}, {255, 129}, {border_width, border_height},  // exactly two blocks
+      {1200, 800},                                                               // two rounds of blocks on two cores
   };
   for (const auto& [width, height] : sizes) {
     SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
@@ -315,6 +315,21 @@ TEST(WorkerPool, ConversionsOnEveryCoreGetNoHelpers) {
   std::thread a(convert), b(convert);
   a.join();
   b.join();
+  EXPECT_EQ(on_helpers, 0);
+}
+
+// quorvant-convert -j 1: one thread at work, however many cores.
+TEST(WorkerPool, ALimitOfOneThreadKeepsHelpersOut) {
+  WorkerPool pool(4);
+  pool.limit_busy_threads(1);
+  const WorkerPool::ConversionSlot slot(pool);
+  const std::thread::id caller = std::this_thread::get_id();
+  std::atomic<int> on_helpers{0};
+  for (int batch = 0; batch < 20; ++batch) {
+    pool.run(16, [&](size_t) {
+      if (std::this_thread::get_id() != caller) ++on_helpers;
+    });
+  }
   EXPECT_EQ(on_helpers, 0);
 }
 
