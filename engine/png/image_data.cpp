@@ -3,7 +3,9 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <new>
 #include <span>
 #include <vector>
 
@@ -80,7 +82,7 @@ class ImageData {
       }
       const bool last = pass == 7;
       buffer_.resize(end);
-      filter_rows(rows);
+      if (!filter_rows(rows)) throw std::bad_alloc();
       if (!deflate_.add(buffer_, history, last, compressed_)) return false;
       if (!write_chunks(last)) return false;
       if (rows.empty()) {
@@ -107,7 +109,8 @@ class ImageData {
     }
   }
 
-  void filter_rows(const std::vector<StreamRow>& rows) {
+  // False when memory ran out.
+  bool filter_rows(const std::vector<StreamRow>& rows) {
     // Groups of consecutive rows of about kFilterGroup bytes each.
     std::vector<size_t> group_starts;
     for (size_t i = 0, bytes = kFilterGroup; i < rows.size(); ++i) {
@@ -118,9 +121,16 @@ class ImageData {
       bytes += 1 + row_bytes(rows[i].pass);
     }
     group_starts.push_back(rows.size());
+    std::atomic<bool> ok{true};
     pool_.run(group_starts.size() - 1, [&](size_t group) {
-      filter_group({rows.data() + group_starts[group], rows.data() + group_starts[group + 1]});
+      // Parts run on helper threads too, which no exception may leave.
+      try {
+        filter_group({rows.data() + group_starts[group], rows.data() + group_starts[group + 1]});
+      } catch (const std::bad_alloc&) {
+        ok = false;
+      }
     });
+    return ok;
   }
 
   void filter_group(std::span<const StreamRow> rows) {
