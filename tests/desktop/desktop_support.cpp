@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -85,6 +86,11 @@ constexpr const char* kOpener = "#!/bin/sh\nprintf '%s\\n' \"$@\" >> \"$(dirname
 }  // namespace
 
 VirtualDisplay::VirtualDisplay(const std::string& log_file) {
+  // X servers put their sockets in /tmp/.X11-unix, which the first of them
+  // makes. Two servers starting at once on a fresh machine race to make it
+  // and set its mode, and the loser may listen on no socket of its own:
+  // the folder is made here first.
+  if (::mkdir("/tmp/.X11-unix", 01777) == 0) ::chmod("/tmp/.X11-unix", 01777);
   int channel[2];
   if (::pipe(channel) != 0) throw std::runtime_error("cannot make a pipe");
   // The server writes the display number it took into the pipe once it
@@ -118,6 +124,12 @@ VirtualDisplay::VirtualDisplay(const std::string& log_file) {
   }
   name_ = ":" + trimmed(number);
   ::setenv("DISPLAY", name_.c_str(), 1);
+  // The display number arrives when the server is ready; a client that can
+  // connect proves it.
+  if (!within(kStartLimit, [&] { return run_command("xdotool getdisplaygeometry >/dev/null 2>&1").status == 0; })) {
+    stop(server_);
+    throw std::runtime_error("no client can connect to Xvfb on " + name_ + "; see " + log_file);
+  }
 }
 
 VirtualDisplay::~VirtualDisplay() { stop(server_); }
