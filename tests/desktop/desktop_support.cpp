@@ -85,20 +85,18 @@ constexpr const char* kOpener = "#!/bin/sh\nprintf '%s\\n' \"$@\" >> \"$(dirname
 
 }  // namespace
 
-VirtualDisplay::VirtualDisplay(const std::string& log_file) {
-  // X servers put their sockets in /tmp/.X11-unix, which the first of them
-  // makes. Two servers starting at once on a fresh machine race to make it
-  // and set its mode, and the loser may listen on no socket of its own:
-  // the folder is made here first.
-  if (::mkdir("/tmp/.X11-unix", 01777) == 0) ::chmod("/tmp/.X11-unix", 01777);
+namespace {
+
+// Starts Xvfb on display `display`; the display's number once the server
+// accepts connections (it writes it into a pipe then), or nothing when the
+// server ended first (another server has that display) or took too long.
+std::string start_server(int display, const std::string& log_file, pid_t& server) {
   int channel[2];
   if (::pipe(channel) != 0) throw std::runtime_error("cannot make a pipe");
-  // The server writes the display number it took into the pipe once it
-  // accepts connections.
   try {
-    server_ =
-        spawn({"Xvfb", "-displayfd", std::to_string(channel[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
-              own_environment(), log_file, fs::current_path().string(), channel[0]);
+    server = spawn({"Xvfb", ":" + std::to_string(display), "-displayfd", std::to_string(channel[1]), "-screen", "0",
+                    "1024x768x24", "-nolisten", "tcp"},
+                   own_environment(), log_file, fs::current_path().string(), channel[0]);
   } catch (...) {
     ::close(channel[0]);
     ::close(channel[1]);
@@ -119,9 +117,30 @@ VirtualDisplay::VirtualDisplay(const std::string& log_file) {
   }
   ::close(channel[0]);
   if (number.empty() || number.back() != '\n') {
-    stop(server_);
-    throw std::runtime_error("Xvfb did not start; see " + log_file);
+    stop(server);
+    server = -1;
+    return {};
   }
+  return trimmed(number);
+}
+
+}  // namespace
+
+VirtualDisplay::VirtualDisplay(const std::string& log_file) {
+  // X servers put their sockets in /tmp/.X11-unix, which the first of them
+  // makes. Two servers starting at once on a fresh machine race to make it
+  // and set its mode, and the loser may listen on no socket of its own:
+  // the folder is made here first.
+  if (::mkdir("/tmp/.X11-unix", 01777) == 0) ::chmod("/tmp/.X11-unix", 01777);
+  // Displays far from :0 and from xvfb-run's :99, different for each test
+  // process: the low numbers are where other X servers of the machine, and
+  // servers of other tests just ending, are met.
+  std::string number;
+  const int first = 200 + static_cast<int>(::getpid() % 400);
+  for (int display = first; display < first + 40 && number.empty(); ++display) {
+    number = start_server(display, log_file, server_);
+  }
+  if (number.empty()) throw std::runtime_error("Xvfb did not start; see " + log_file);
   name_ = ":" + trimmed(number);
   ::setenv("DISPLAY", name_.c_str(), 1);
   // The display number arrives when the server is ready; a client that can
