@@ -9,6 +9,7 @@
 
 #include "app/handlers.h"
 #include "app/ids.h"
+#include "app/output_location.h"
 #include "app/program_state.h"
 #include "app/runtime_calls.h"
 #include "runtime/libraries.h"
@@ -49,10 +50,13 @@ constexpr size_t kJpegJob = 0;
 
 ValueRecord file_list() { return control(element::kFileList, ui::form::type_id::kListBox); }
 
-// Rebuilt every time: nothing caches it.
+// Rebuilt every time: nothing caches it. Below the program's folder, or,
+// when the program may not write there (installed in /usr/bin), below the
+// user's pictures folder.
 Text output_folder() {
   const Text program = core_text(CoreCommand::kProgramDirectory, {});
-  return joined({program.view(), kOutputFolder});
+  const std::string parent = output_parent(std::string(program.view()));
+  return joined({parent, kOutputFolder});
 }
 
 // The path ends with a separator, so the test never finds it and the

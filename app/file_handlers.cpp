@@ -90,6 +90,16 @@ void list_folder(const Text& folder) {
   runtime::end_file_search(search);
 }
 
+// A file of a kind the jobs convert joins the list; any other is refused
+// with a message.
+void add_file_to_list(const char* file) {
+  if (has_accepted_extension(file)) {
+    core(CoreCommand::kAddListItem, {file_list(), text_arg(file), {}});
+  } else {
+    show_message(kUnsupported, ValueRecord::of_int(0), text_arg(kUnsupportedTitle));
+  }
+}
+
 }  // namespace
 
 void choose_folder_and_list_it() {
@@ -114,11 +124,13 @@ void add_one_file() {
   const ValueRecord dialog = control(element::kFileDialog, ui::form::type_id::kCommonDlg);
   if (!core(CoreCommand::kOpenCommonDialog, {dialog}).is_true()) return;
   const Text file = read_text(element::kFileDialog, property::kFileName);
-  if (has_accepted_extension(file.get())) {
-    core(CoreCommand::kAddListItem, {file_list(), file.record(), {}});
-  } else {
-    show_message(kUnsupported, ValueRecord::of_int(0), text_arg(kUnsupportedTitle));
-  }
+  add_file_to_list(file.get());
 }
+
+void add_files(const std::vector<std::string>& files) {
+  for (const std::string& file : files) add_file_to_list(file.c_str());
+}
+
+void add_files_named_at_start() { add_files(runtime::program_arguments()); }
 
 }  // namespace quorvant::app

@@ -2,6 +2,7 @@
 // table, and the conversion jobs they start.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "ui/window_runtime.h"
@@ -24,6 +25,11 @@ void show_smoothing();
 // Files: choosing a folder or a single file.
 void choose_folder_and_list_it();
 void add_one_file();
+// Files added as add_one_file adds the one the user picks: a refused kind
+// gets the same message. The program adds those it was started with
+// ("quorvant FILE...", as the desktop's "Open with" calls it).
+void add_files(const std::vector<std::string>& files);
+void add_files_named_at_start();
 
 // Conversion: the start handler of the 格式转换 button.
 void start_conversion();

@@ -77,6 +77,7 @@ void prepare_program() {
 int start_up() {
   prepare_program();
   runtime::show_start_window(kMainWindow);
+  add_files_named_at_start();
   runtime::run_message_loop();
   return 0;
 }

@@ -43,10 +43,21 @@ std::variant<CliOptions, int> parse_command_line(int argc, const char* const* ar
   bool no_optimize = false;
   bool plain = false;
   app.add_option("--to", format_name, "target format: " + format_list())->required();
-  app.add_option("inputs", options.inputs, "picture files, or folders whose pictures are all converted")->required();
+  app.add_option("inputs", options.inputs, "picture files, or folders whose pictures are all converted");
+  std::string files_from;
+  bool nul_separated = false;
+  std::string shard;
+  app.add_option("--files-from", files_from, "also convert the inputs listed in FILE, one a line (-: standard input)")
+      ->type_name("FILE");
+  app.add_flag("-0,--null", nul_separated, "--files-from: the inputs end with NUL bytes, as find -print0 writes");
+  app.add_option("--shard", shard,
+                 "convert only part K of N of the pictures: N runs with K = 1 to N convert each picture once")
+      ->type_name("K/N");
+  app.set_version_flag("--version", "quorvant-convert " QUORVANT_VERSION);
   app.add_option("-o,--output", options.output_folder, "output folder, created when missing")->capture_default_str();
   app.add_flag("-r,--recursive", options.recursive, "also convert the pictures in sub-folders");
-  app.add_option("-j,--jobs", options.jobs, "conversions run in parallel, and threads at work at most (default: one per core)")
+  app.add_option("-j,--jobs", options.jobs,
+                 "conversions run in parallel, and threads at work at most (default: one per core)")
       ->check(CLI::Range(1u, 1024u));
   app.add_option("--memory", options.memory,
                  "most memory the conversions running at once may use, as 800M or 4G "
@@ -73,6 +84,19 @@ std::variant<CliOptions, int> parse_command_line(int argc, const char* const* ar
       throw CLI::ValidationError("--to", "unknown format '" + format_name + "'; use one of " + format_list());
     options.format = *format;
     if (std::string why = misplaced_option(app, *format); !why.empty()) throw CLI::ValidationError(why);
+    if (!shard.empty()) {
+      options.shard = parse_shard(shard);
+      if (!options.shard) throw CLI::ValidationError("--shard", "'" + shard + "' is not K/N with 1 <= K <= N");
+    }
+    if (nul_separated && files_from.empty()) throw CLI::ValidationError("-0 applies to --files-from only");
+    if (!files_from.empty()) {
+      std::string why;
+      const auto listed = read_input_list(files_from, nul_separated, why);
+      if (!listed) throw CLI::ValidationError("--files-from", "cannot read '" + files_from + "': " + why);
+      options.inputs.insert(options.inputs.end(), listed->begin(), listed->end());
+    } else if (options.inputs.empty()) {
+      throw CLI::RequiredError("inputs (or --files-from)");
+    }
   } catch (const CLI::ParseError& e) {
     const int status = app.exit(e);
     return status == 0 ? 0 : static_cast<int>(kUsageError);

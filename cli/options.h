@@ -2,10 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "cli/input_list.h"
 #include "engine/convert.h"
 #include "engine/target_format.h"
 
@@ -14,7 +16,8 @@ namespace quorvant::cli {
 struct CliOptions {
   engine::TargetFormat format = engine::TargetFormat::kJpg;
   engine::ConvertOptions convert;
-  std::vector<std::string> inputs;
+  std::vector<std::string> inputs;  // the command line's, then those --files-from lists
+  std::optional<Shard> shard;       // only this part of the sources
   std::string output_folder = "converted";
   bool recursive = false;
   unsigned jobs = 1;
@@ -26,8 +29,9 @@ struct CliOptions {
 
 enum ExitStatus : int { kAllWritten = 0, kSomeFailed = 1, kUsageError = 2 };
 
-// Parses the command line. Returns the options, or the exit status to end
-// with at once (0 after --help, kUsageError after a usage message).
+// Parses the command line and reads a --files-from list. Returns the
+// options, or the exit status to end with at once (0 after --help or
+// --version, kUsageError after a usage message).
 std::variant<CliOptions, int> parse_command_line(int argc, const char* const* argv);
 
 }  // namespace quorvant::cli

@@ -110,10 +110,20 @@ int run_conversions(const CliOptions& options) {
         if (names_of_run != nullptr) names_of_run->remove_all();
       });
 
-  const std::vector<std::string> sources = collect_sources(options.inputs, options.recursive);
+  std::vector<std::string> sources = collect_sources(options.inputs, options.recursive);
   if (sources.empty()) {
     std::fprintf(stderr, "quorvant-convert: no pictures found in the inputs\n");
     return kAllWritten;
+  }
+  if (options.shard) {
+    sources = sources_in_shard(sources, options.format, *options.shard);
+    if (sources.empty()) {
+      if (!options.quiet) {
+        std::fprintf(stderr, "quorvant-convert: no picture falls in part %u of %u\n", options.shard->index,
+                     options.shard->count);
+      }
+      return kAllWritten;
+    }
   }
   std::string why;
   const std::optional<OutputFolder> folder = OutputFolder::open(options.output_folder, why);

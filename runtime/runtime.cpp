@@ -1,6 +1,7 @@
 #include "runtime/runtime.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QMetaObject>
 #include <QPointer>
@@ -350,6 +351,15 @@ void own_array(void*& variable) {
 }
 
 void register_cleanup(void (*routine)()) { runtime_object().cleanup = routine; }
+
+std::vector<std::string> program_arguments() {
+  std::vector<std::string> arguments;
+  if (QCoreApplication::instance() == nullptr) return arguments;
+  const QStringList all = QCoreApplication::arguments();
+  // File names reach the program as the file system spells them.
+  for (qsizetype i = 1; i < all.size(); ++i) arguments.push_back(QFile::encodeName(all[i]).toStdString());
+  return arguments;
+}
 
 void run_application(int argc, char** argv, int (*startup)()) {
   QApplication application(argc, argv);

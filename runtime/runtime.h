@@ -108,6 +108,11 @@ ValueRecord read_property(uint32_t window_id, uint32_t element_id, int32_t index
 void write_property(uint32_t window_id, uint32_t element_id, int32_t index, int32_t font_field,
                     const ValueRecord& value);
 
+// The arguments the program was started with, after its own name, as the
+// desktop passes files to open ("quorvant FILE..."); empty outside
+// run_application.
+std::vector<std::string> program_arguments();
+
 // Loads and shows the start window; failure is a runtime error.
 void show_start_window(uint32_t window_id);
 // Runs until the last window of the program is gone; returns at once when

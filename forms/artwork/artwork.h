@@ -4,6 +4,8 @@
 // them needs a running GUI application.
 #pragma once
 
+#include <QImage>
+
 #include <cstdint>
 #include <vector>
 
@@ -26,5 +28,7 @@ std::vector<uint8_t> super_button_face(SuperFace face);
 
 // An icon file of four 32-bit images: 16, 32, 48 and 64 pixels square.
 std::vector<uint8_t> window_icon();
+// The same icon drawn at `size` pixels square, for the desktop's icon theme.
+QImage window_icon_image(int size);
 
 }  // namespace quorvant::forms::artwork

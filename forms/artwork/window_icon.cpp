@@ -132,6 +132,8 @@ QImage icon_image(int size) {
 
 }  // namespace
 
+QImage window_icon_image(int size) { return icon_image(size); }
+
 std::vector<uint8_t> window_icon() {
   std::vector<QImage> images;
   for (const int size : kSizes) images.push_back(icon_image(size));

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/handlers.h"
 #include "app/ids.h"
 #include "forms/main_window.h"
 #include "runtime/memory.h"
@@ -133,6 +134,15 @@ TEST_F(Folder, SingleFilesAreAddedWhenTheirEndingIsAccepted) {
   EXPECT_EQ(program.dialogs.message_requests().back().title, "提示");
   using Filter = std::pair<std::string, std::string>;
   EXPECT_EQ(program.dialogs.file_requests().back().filters, std::vector<Filter>({{"图片文件(*.*)", ""}}));
+}
+
+// quorvant FILE...: each file as 转换单个图片 would add it.
+TEST_F(Folder, FilesNamedAtStartAreAddedAsSingleFilesAre) {
+  const size_t messages = program.dialogs.message_requests().size();
+  app::add_files({folder.file("x.jpg"), folder.file("notes.txt"), "/elsewhere/scan.tif"});
+  EXPECT_EQ(listed_files(), std::vector<std::string>({folder.file("x.jpg"), "/elsewhere/scan.tif"}));
+  ASSERT_EQ(program.dialogs.message_requests().size(), messages + 1) << "one refusal, for the text file";
+  EXPECT_EQ(program.dialogs.message_requests().back().text, "您选择的图片文件格式暂时不支持!");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <sstream>
 
 #include "tests/support/test_support.h"
@@ -289,6 +290,76 @@ TEST(MixedFolder, ConvertsEverySourceKindToEachOfTheTenFormats) {
     const auto listed = testing::run_tool(command);
     EXPECT_EQ(lines(std::string(listed.begin(), listed.end())).size(), 6u) << format;
   }
+}
+
+TEST_F(CommandLineTest, VersionIsThePackagesVersion) {
+  const ProcessRun r = run("--version");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "quorvant-convert " QUORVANT_VERSION "\n");
+}
+
+TEST_F(CommandLineTest, InputsComeFromAListOnStandardInputOrNulSeparated) {
+  // As `find ... -print0 | quorvant-convert --files-from - -0` gives it.
+  const std::string list = work_.file("list");
+  const std::string entries = pictures_.file("one.jpg") + '\0' + pictures_.file("two.BMP") + '\0';
+  testing::write_bytes(list, {entries.begin(), entries.end()});
+  const ProcessRun nul = run("--to bmp -q -o nul --files-from - -0 < " + shell_quote(list));
+  EXPECT_EQ(nul.status, 0) << nul.err;
+  EXPECT_TRUE(testing::file_exists(work_.file("nul/one.bmp")));
+  EXPECT_TRUE(testing::file_exists(work_.file("nul/two.bmp")));
+
+  // A file of lines, beside inputs on the command line.
+  const std::string lines_list = work_.file("lines");
+  const std::string text = pictures_.file("one.jpg") + "\n";
+  testing::write_bytes(lines_list, {text.begin(), text.end()});
+  const ProcessRun both =
+      run("--to pgm -q -o both --files-from " + shell_quote(lines_list) + " " + shell_quote(pictures_.file("two.BMP")));
+  EXPECT_EQ(both.status, 0) << both.err;
+  EXPECT_TRUE(testing::file_exists(work_.file("both/one.pgm")));
+  EXPECT_TRUE(testing::file_exists(work_.file("both/two.pgm")));
+
+  const ProcessRun missing = run("--to bmp --files-from " + shell_quote(work_.file("no-such-list")));
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find("cannot read"), std::string::npos) << missing.err;
+  EXPECT_EQ(run("--to bmp").status, 2) << "no inputs at all";
+  EXPECT_EQ(run("--to bmp --shard 5/4 " + folder()).status, 2);
+  EXPECT_EQ(run("--to bmp -0 " + folder()).status, 2) << "-0 without a list";
+}
+
+// Four runs of one list under GNU parallel, as docs/scaling.md shows:
+// every picture converted exactly once, reported once in the JSON lines.
+TEST_F(CommandLineTest, FourShardsUnderGnuParallelConvertEveryPictureOnce) {
+  constexpr int kPictures = 24;
+  std::string list_text;
+  for (int i = 0; i < kPictures; ++i) {
+    const std::string name = pictures_.file("p" + std::to_string(i) + (i % 2 ? ".jpg" : ".BMP"));
+    std::filesystem::copy_file(testing::corpus(i % 2 ? "jpeg/testorig.jpg" : "jpeg/vgl_6434_0018a.bmp"), name);
+    list_text += name + "\n";
+  }
+  testing::write_bytes(work_.file("list"), {list_text.begin(), list_text.end()});
+  const std::string command = "cd " + shell_quote(work_.path()) + " && parallel --will-cite -j 4 " +
+                              shell_quote(QUORVANT_CONVERT) +
+                              " --to png -q -j 1 --json -o shards --files-from list --shard {}/4 ::: 1 2 3 4"
+                              " >json.txt 2>err.txt";
+  const int raw = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << testing::read_bytes(work_.file("err.txt")).size();
+  size_t written = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(work_.file("shards"))) {
+    ++written;
+    EXPECT_EQ(entry.path().extension(), ".png");
+  }
+  EXPECT_EQ(written, static_cast<size_t>(kPictures));
+  const auto json = testing::read_bytes(work_.file("json.txt"));
+  const std::vector<std::string> reports = lines(std::string(json.begin(), json.end()));
+  EXPECT_EQ(reports.size(), static_cast<size_t>(kPictures)) << "one report per picture, from one shard";
+  std::set<std::string> destinations;
+  for (const std::string& report : reports) {
+    const size_t at = report.find("\"destination\": \"");
+    ASSERT_NE(at, std::string::npos) << report;
+    destinations.insert(report.substr(at, report.find('"', at + 16) - at));
+    EXPECT_NE(report.find("\"code\": 1"), std::string::npos) << report;
+  }
+  EXPECT_EQ(destinations.size(), static_cast<size_t>(kPictures));
 }
 
 }  // namespace

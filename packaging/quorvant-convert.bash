@@ -1,0 +1,26 @@
+# bash completion for quorvant-convert
+_quorvant_convert() {
+  local cur prev
+  cur=${COMP_WORDS[COMP_CWORD]}
+  prev=${COMP_WORDS[COMP_CWORD - 1]}
+  case $prev in
+    --to)
+      COMPREPLY=($(compgen -W "jpg bmp pbm pcx pgm pic png ppm sgi tif" -- "$cur"))
+      return ;;
+    -o | --output)
+      COMPREPLY=($(compgen -d -- "$cur"))
+      return ;;
+    --files-from)
+      COMPREPLY=($(compgen -f -- "$cur"))
+      return ;;
+    -j | --jobs | --memory | --quality | --smoothing | --shard)
+      return ;;
+  esac
+  if [[ $cur == -* ]]; then
+    COMPREPLY=($(compgen -W "--to --output --recursive --files-from --null --shard --jobs --memory --quality
+      --smoothing --grey --gray --no-optimize --plain --overwrite --json --quiet --version --help" -- "$cur"))
+    return
+  fi
+  COMPREPLY=($(compgen -f -- "$cur"))
+}
+complete -o filenames -F _quorvant_convert quorvant-convert
