@@ -21,7 +21,7 @@ foreach(page quorvant.1 quorvant-convert.1 changelog)
   configure_file(${packaging}/${page} ${staged}/${page} @ONLY)
   set(output ${staged}/${page}.gz)
   if(page STREQUAL "changelog")
-    set(output ${staged}/changelog.Debian.gz)
+    set(output ${staged}/changelog.gz)
   endif()
   add_custom_command(OUTPUT ${output}
     COMMAND gzip -9nc ${staged}/${page} > ${output}
@@ -39,7 +39,7 @@ install(DIRECTORY ${staged}/icons/ DESTINATION share/icons/hicolor)
 install(FILES ${staged}/quorvant.1.gz ${staged}/quorvant-convert.1.gz DESTINATION share/man/man1)
 install(FILES ${packaging}/quorvant-convert.bash DESTINATION share/bash-completion/completions
   RENAME quorvant-convert)
-install(FILES ${packaging}/copyright ${staged}/changelog.Debian.gz DESTINATION share/doc/quorvant)
+install(FILES ${packaging}/copyright ${staged}/changelog.gz DESTINATION share/doc/quorvant)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quorvant)
@@ -47,11 +47,11 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_CONTACT "Quorvant developers <quorvant@users.noreply.github.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "picture converter with a window and a command line")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "picture converter with a window and a command line
- Quorvant converts a folder of pictures, or single pictures, into JPG, BMP,
- PBM, PCX, PGM, PIC, PNG, PPM, SGI or TIF. It reads JPEG, 24-bit BMP, TIFF,
- PNG, PCX and PhotoCD pictures. quorvant-convert does the same from the
- command line, for scripts and for runs spread over many machines.")
+# CPack puts the summary first and indents these lines below it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Quorvant converts a folder of pictures, or single pictures, into JPG, BMP,
+PBM, PCX, PGM, PIC, PNG, PPM, SGI or TIF. It reads JPEG, 24-bit BMP, TIFF,
+PNG, PCX and PhotoCD pictures. quorvant-convert does the same from the
+command line, for scripts and for runs spread over many machines.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
