@@ -314,6 +314,13 @@ std::string ConverterOnDisplay::log() const {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+std::string ConverterOnDisplay::thread_stacks() const {
+  if (pid_ <= 0) return "the program is not running\n";
+  return "its threads:\n" + run_command("timeout 120 gdb -p " + std::to_string(pid_) +
+                                        " -batch -ex 'thread apply all bt' 2>&1 | grep -E '^(Thread|#)'")
+                                .out;
+}
+
 Screenshot ConverterOnDisplay::screenshot() const {
   Screenshot shot;
   shot.screen = parse_pnm(run_tool("timeout 30 import -silent -window root -depth 8 ppm:-"));

@@ -101,6 +101,9 @@ class ConverterOnDisplay {
   std::vector<std::string> opened() const;
   // Its standard output and error.
   std::string log() const;
+  // Where each of its threads stands (gdb's backtraces), for the message of
+  // a check that found the program stuck.
+  std::string thread_stacks() const;
 
   Screenshot screenshot() const;
   // Writes `shot` beside the other kept screenshots and says where, for the

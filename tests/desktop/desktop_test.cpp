@@ -54,6 +54,36 @@ struct Converter : ::testing::Test {
     return pictures;
   }
   void click(const Area& area) { program.click(centre_x(area), centre_y(area)); }
+
+  // Chooses a folder in the dialog and waits until the list shows its
+  // pictures: until then the dialog's modal loop may still be running, and
+  // a click on the window would be refused, as it would be for a person.
+  void choose_listed_folder(const std::string& pictures) {
+    ASSERT_TRUE(program.choose_folder(pictures));
+    Screenshot shot;
+    ASSERT_TRUE(within(kScreenLimit,
+                       [&] {
+                         shot = program.screenshot();
+                         return shot.alike_lines(layout::kFileList, kPathColumns) != 0;
+                       }))
+        << "the list shows the folder's pictures\n"
+        << program.keep(shot, "listed");
+  }
+
+  // Clicks a radio box that is not yet chosen and waits until it shows the
+  // choice.
+  void choose(const Area& box) {
+    const Screenshot before = program.screenshot();
+    click(box);
+    Screenshot after;
+    ASSERT_TRUE(within(kScreenLimit,
+                       [&] {
+                         after = program.screenshot();
+                         return !after.same(before, box);
+                       }))
+        << "the box shows it is chosen\n"
+        << program.keep(after, "chosen");
+  }
 };
 
 TEST_F(Converter, ChoosingAFolderListsItsPictures) {
@@ -110,8 +140,8 @@ TEST_F(Converter, DraggingTheQualitySliderShowsTheNewValueAtOnce) {
 }
 
 TEST_F(Converter, ConvertsEveryListedPictureIntoAWholePng) {
-  ASSERT_TRUE(program.choose_folder(small_pictures()));
-  click(layout::kPngBox);
+  ASSERT_NO_FATAL_FAILURE(choose_listed_folder(small_pictures()));
+  ASSERT_NO_FATAL_FAILURE(choose(layout::kPngBox));
   click(layout::kConvert);
 
   const std::vector<std::string> expected = {"testimgari.Png", "testimgint.Png", "testorig.Png"};
@@ -139,12 +169,14 @@ TEST_F(Converter, ClosingDuringAJobLeavesNeitherScratchFilesNorTruncatedPictures
   const std::string picture = folder.file("large.jpg");
   ASSERT_EQ(run_command("convert -size 2000x1500 gradient:navy-orange -swirl 200 " + shell_quote(picture)).status, 0);
   copies(picture, pictures, "large", 30);
-  ASSERT_TRUE(program.choose_folder(pictures));
-  click(layout::kPngBox);
+  ASSERT_NO_FATAL_FAILURE(choose_listed_folder(pictures));
+  ASSERT_NO_FATAL_FAILURE(choose(layout::kPngBox));
   click(layout::kConvert);
 
   const std::string output = program.output_folder();
-  ASSERT_TRUE(within(kJobLimit, [&] { return !pngs_in(output).empty(); })) << "the job starts\n" << program.log();
+  ASSERT_TRUE(within(kJobLimit, [&] { return !pngs_in(output).empty(); }))
+      << "the job starts; the output folder holds" << joined(files_below(output)) << "\n"
+      << program.keep(program.screenshot(), "not-started") << program.thread_stacks();
   ASSERT_LT(pngs_in(output).size(), 30u) << "the job is still running when the window closes";
   click(layout::kClose);
 
