@@ -176,7 +176,7 @@ int run_conversions(const CliOptions& options) {
   const size_t worker_count = std::min<size_t>(options.jobs, plan.lanes.size());
   // -j bounds the threads at work, the engine's helpers included: one
   // conversion alone may use every thread -j allows.
-  engine::WorkerPool::shared().limit_busy_threads(static_cast<unsigned>(std::min<size_t>(options.jobs, 1024)));
+  engine::WorkerPool::shared().limit_busy_threads(options.jobs);
   {
     std::vector<std::jthread> workers;
     for (size_t i = 1; i < worker_count; ++i) workers.emplace_back(work);

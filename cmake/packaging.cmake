@@ -20,9 +20,6 @@ set(compressed)
 foreach(page quorvant.1 quorvant-convert.1 changelog)
   configure_file(${packaging}/${page} ${staged}/${page} @ONLY)
   set(output ${staged}/${page}.gz)
-  if(page STREQUAL "changelog")
-    set(output ${staged}/changelog.gz)
-  endif()
   add_custom_command(OUTPUT ${output}
     COMMAND gzip -9nc ${staged}/${page} > ${output}
     DEPENDS ${packaging}/${page} VERBATIM)

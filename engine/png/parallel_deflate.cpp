@@ -4,6 +4,8 @@
 #include <atomic>
 #include <new>
 
+#include "engine/byte_order.h"
+
 namespace quorvant::engine::png {
 
 namespace {
@@ -75,7 +77,9 @@ bool ParallelDeflate::add(std::span<const uint8_t> data, size_t history, bool la
     adler_ = adler32_combine(adler_, block.adler, static_cast<z_off_t>(block.end - block.begin));
   }
   if (last) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(adler_ >> shift));
+    uint8_t checksum[4];
+    store_be32(checksum, static_cast<uint32_t>(adler_));
+    out.insert(out.end(), checksum, checksum + 4);
   }
   return true;
 }

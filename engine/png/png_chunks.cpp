@@ -2,13 +2,9 @@
 
 #include <zlib.h>
 
-namespace quorvant::engine::png {
+#include "engine/byte_order.h"
 
-namespace {
-void put_big32(uint8_t* out, uint32_t value) {
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(value >> (24 - 8 * i));
-}
-}  // namespace
+namespace quorvant::engine::png {
 
 bool write_signature(File& file) {
   static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -17,14 +13,14 @@ bool write_signature(File& file) {
 
 bool write_chunk(File& file, const char* type, std::span<const uint8_t> data) {
   uint8_t head[8];
-  put_big32(head, static_cast<uint32_t>(data.size()));
+  store_be32(head, static_cast<uint32_t>(data.size()));
   for (int i = 0; i < 4; ++i) head[4 + i] = static_cast<uint8_t>(type[i]);
   uLong crc = crc32(0, head + 4, 4);
   // zlib answers a null buffer with the initial value, so an empty chunk
   // (IEND) must not pass one.
   if (!data.empty()) crc = crc32(crc, data.data(), static_cast<uInt>(data.size()));
   uint8_t tail[4];
-  put_big32(tail, static_cast<uint32_t>(crc));
+  store_be32(tail, static_cast<uint32_t>(crc));
   return file.write_all(head, sizeof head) && (data.empty() || file.write_all(data.data(), data.size())) &&
          file.write_all(tail, sizeof tail);
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <vector>
 
+#include "engine/byte_order.h"
 #include "engine/png/image_data.h"
 #include "engine/png/parallel_deflate.h"
 #include "engine/png/png_chunks.h"
@@ -20,10 +21,8 @@ enum ColourType : uint8_t { kRgb = 2, kPalette = 3, kRgbAlpha = 6 };
 
 std::array<uint8_t, 13> header(const ImageBuffer& picture, ColourType colour_type) {
   std::array<uint8_t, 13> ihdr{};
-  for (int i = 0; i < 4; ++i) {
-    ihdr[i] = static_cast<uint8_t>(static_cast<uint32_t>(picture.width()) >> (24 - 8 * i));
-    ihdr[4 + i] = static_cast<uint8_t>(static_cast<uint32_t>(picture.height()) >> (24 - 8 * i));
-  }
+  store_be32(ihdr.data(), static_cast<uint32_t>(picture.width()));
+  store_be32(ihdr.data() + 4, static_cast<uint32_t>(picture.height()));
   ihdr[8] = 8;  // bits per sample
   ihdr[9] = colour_type;
   ihdr[10] = 0;  // deflate

@@ -116,7 +116,9 @@ QImage small_icon_image() {
   return image;
 }
 
-QImage icon_image(int size) {
+}  // namespace
+
+QImage window_icon_image(int size) {
   if (size <= 16) return small_icon_image();
   QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
@@ -130,13 +132,9 @@ QImage icon_image(int size) {
   return image;
 }
 
-}  // namespace
-
-QImage window_icon_image(int size) { return icon_image(size); }
-
 std::vector<uint8_t> window_icon() {
   std::vector<QImage> images;
-  for (const int size : kSizes) images.push_back(icon_image(size));
+  for (const int size : kSizes) images.push_back(window_icon_image(size));
   return encode_icon(images);
 }
 

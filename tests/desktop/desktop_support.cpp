@@ -141,7 +141,7 @@ VirtualDisplay::VirtualDisplay(const std::string& log_file) {
     number = start_server(display, log_file, server_);
   }
   if (number.empty()) throw std::runtime_error("Xvfb did not start; see " + log_file);
-  name_ = ":" + trimmed(number);
+  name_ = ":" + number;
   ::setenv("DISPLAY", name_.c_str(), 1);
   // The display number arrives when the server is ready; a client that can
   // connect proves it.
