@@ -17,7 +17,7 @@ std::string describe_result(int code, const std::string& destination) {
     case engine::kSourceMissing:
       return "not found";
     case engine::kUnreadable:
-      return "not a picture this program can read";
+      return engine::kNotAPicture;
     case engine::kWriteFailed:
       return "cannot write " + destination;
     case engine::kBadArguments:

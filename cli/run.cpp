@@ -24,7 +24,8 @@ namespace quorvant::cli {
 
 namespace {
 
-Outcome convert_one(const Job& job, const CliOptions& options, const OutputFolder& folder, PendingNames& names) {
+Outcome convert_one(const Job& job, const engine::SourceFile& source, const CliOptions& options,
+                    const OutputFolder& folder, PendingNames& names) {
   Outcome outcome{job.source, job.destination, 0, {}};
   const std::string name = std::filesystem::path(job.destination).filename().string();
   auto pending = PendingOutput::create(folder, name, quote(job.destination), names);
@@ -34,7 +35,7 @@ Outcome convert_one(const Job& job, const CliOptions& options, const OutputFolde
     return outcome;
   }
   const engine::Conversion done =
-      engine::convert_picture(options.format, job.source, pending->destination(), options.convert);
+      engine::convert_picture(options.format, source, pending->destination(), options.convert);
   outcome.code = done.code;
   if (done.code != engine::kWritten) {
     outcome.message = done.reason.empty() ? describe_result(done.code, quote(job.destination)) : done.reason;
@@ -162,10 +163,12 @@ int run_conversions(const CliOptions& options) {
       for (size_t index : plan.lanes[lane]) {
         if (interruption.requested()) return;
         const Job& job = plan.jobs[index];
-        const uint64_t need = engine::conversion_memory(options.format, job.source, options.convert).value_or(0);
+        // Opened once: the estimate and the conversion read this very file.
+        const engine::SourceFile source = engine::SourceFile::open(job.source);
+        const uint64_t need = engine::conversion_memory(options.format, source, options.convert).value_or(0);
         if (!budget.acquire(need)) return;
         running.add(index);
-        const Outcome outcome = convert_one(job, options, *folder, names);
+        const Outcome outcome = convert_one(job, source, options, *folder, names);
         running.remove(index);
         budget.release(need);
         reporter.report(outcome);

@@ -20,6 +20,7 @@
 
 #include "engine/destination.h"
 #include "engine/image_buffer.h"
+#include "engine/source_file.h"
 
 namespace quorvant::engine {
 
@@ -68,10 +69,11 @@ struct PictureHeader {
 
 class ImageReader : public Codec {
  public:
-  // Opens `path` and decides whether this reader accepts the file, reading
-  // only as much of the header as that takes. On success the reader knows
-  // the picture's size and depth and will decode into `target`.
-  virtual bool open(const std::string& path, ImageBuffer& target, ProgressCallback progress) = 0;
+  // Decides whether this reader accepts the file, reading only as much of
+  // the header as that takes, through streams of its own (the reader may
+  // outlive `source`). On success the reader knows the picture's size and
+  // depth and will decode into `target`.
+  virtual bool open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) = 0;
   // The picture an accepted file holds.
   virtual PictureHeader header() const = 0;
   // Decodes the whole picture into the target (creating it), then closes.

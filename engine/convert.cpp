@@ -100,6 +100,15 @@ Conversion failed(ResultCode code, std::string reason) { return {code, std::move
 
 Conversion convert_picture(TargetFormat format, const std::string& source, const Destination& destination,
                            const ConvertOptions& options) {
+  // Nothing is read when the options are out of range.
+  if (!kRecipes[static_cast<int>(format)].options_valid(options)) {
+    return failed(kBadArguments, "an option is out of range for this format");
+  }
+  return convert_picture(format, SourceFile::open(source), destination, options);
+}
+
+Conversion convert_picture(TargetFormat format, const SourceFile& source, const Destination& destination,
+                           const ConvertOptions& options) {
   const Recipe& recipe = kRecipes[static_cast<int>(format)];
   if (!recipe.options_valid(options)) return failed(kBadArguments, "an option is out of range for this format");
   // This conversion keeps one core busy; the worker pool's helpers use the
@@ -128,7 +137,7 @@ Conversion convert_picture(TargetFormat format, const std::string& source, const
   return {kWritten, {}};
 }
 
-std::optional<uint64_t> conversion_memory(TargetFormat format, const std::string& source,
+std::optional<uint64_t> conversion_memory(TargetFormat format, const SourceFile& source,
                                           const ConvertOptions& options) try {
   const std::optional<PictureHeader> header = read_picture_header(source);
   if (!header) return std::nullopt;

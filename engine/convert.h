@@ -9,6 +9,7 @@
 
 #include "engine/destination.h"
 #include "engine/result_codes.h"
+#include "engine/source_file.h"
 #include "engine/target_format.h"
 
 namespace quorvant::engine {
@@ -37,13 +38,16 @@ struct Conversion {
 // file that fails part-way is not left behind.
 Conversion convert_picture(TargetFormat format, const std::string& source, const Destination& destination,
                            const ConvertOptions& options = {});
+// The same for a source already opened, which nothing opens again.
+Conversion convert_picture(TargetFormat format, const SourceFile& source, const Destination& destination,
+                           const ConvertOptions& options = {});
 
 // About how much memory converting `source` takes at its peak, in bytes:
 // the picture, and the larger of the reader's working memory and the
 // writer's (the copy of the picture the target's form needs, and what the
 // target's library keeps); nothing when no reader accepts the file. Read
 // from the file's header only.
-std::optional<uint64_t> conversion_memory(TargetFormat format, const std::string& source,
+std::optional<uint64_t> conversion_memory(TargetFormat format, const SourceFile& source,
                                           const ConvertOptions& options = {});
 
 }  // namespace quorvant::engine

@@ -1,6 +1,8 @@
 #include "engine/file.h"
 
+#include <stdio.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -35,6 +37,71 @@ File File::open_read(const std::string& path) {
   return file;
 }
 
+namespace {
+
+// The state behind a stream made by read_at_own_position.
+struct PositionedReader {
+  UniqueFd fd;
+  off64_t position = 0;
+};
+
+ssize_t read_positioned(void* cookie, char* bytes, size_t count) {
+  auto* reader = static_cast<PositionedReader*>(cookie);
+  for (;;) {
+    const ssize_t got = ::pread(reader->fd.get(), bytes, count, reader->position);
+    if (got < 0 && errno == EINTR) continue;
+    if (got > 0) reader->position += got;
+    return got;
+  }
+}
+
+int seek_positioned(void* cookie, off64_t* offset, int whence) {
+  auto* reader = static_cast<PositionedReader*>(cookie);
+  off64_t base = 0;
+  if (whence == SEEK_CUR) {
+    base = reader->position;
+  } else if (whence == SEEK_END) {
+    struct stat info {};
+    if (::fstat(reader->fd.get(), &info) != 0) return -1;
+    base = info.st_size;
+  }
+  if (*offset < 0 && base < -*offset) {
+    errno = EINVAL;
+    return -1;
+  }
+  reader->position = base + *offset;
+  *offset = reader->position;
+  return 0;
+}
+
+int close_positioned(void* cookie) {
+  const std::unique_ptr<PositionedReader> reader(static_cast<PositionedReader*>(cookie));
+  return 0;
+}
+
+}  // namespace
+
+File File::read_at_own_position(UniqueFd fd, std::string name) {
+  errno = 0;
+  const int descriptor = fd.get();
+  FILE* handle = nullptr;
+  if (fd) {
+    auto reader = std::make_unique<PositionedReader>();
+    reader->fd = std::move(fd);
+    const cookie_io_functions_t functions{read_positioned, nullptr, seek_positioned, close_positioned};
+    handle = ::fopencookie(reader.get(), "rb", functions);
+    // The stream owns the reader from here; close_positioned frees it.
+    if (handle != nullptr) static_cast<void>(reader.release());
+  }
+  File file(handle, std::move(name));
+  if (file) {
+    file.descriptor_ = descriptor;
+  } else {
+    file.note("cannot open");
+  }
+  return file;
+}
+
 File File::adopt(UniqueFd fd, std::string name) {
   errno = 0;
   FILE* handle = fd ? ::fdopen(fd.get(), "wb") : nullptr;
@@ -62,7 +129,9 @@ bool File::seek(uint64_t offset) {
 
 std::optional<uint64_t> File::size() const {
   struct stat info {};
-  if (!handle_ || ::fstat(fileno(handle_.get()), &info) != 0) return std::nullopt;
+  if (!handle_) return std::nullopt;
+  const int fd = descriptor_ >= 0 ? descriptor_ : fileno(handle_.get());
+  if (fd < 0 || ::fstat(fd, &info) != 0) return std::nullopt;
   return static_cast<uint64_t>(info.st_size);
 }
 
@@ -71,6 +140,7 @@ bool File::close() {
   errno = 0;
   const bool ok = std::fclose(handle_.release()) == 0;
   buffer_.reset();
+  descriptor_ = -1;
   return ok || note("cannot write");
 }
 

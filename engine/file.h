@@ -18,6 +18,10 @@ class File {
 
   // Opens an existing file for binary reading.
   static File open_read(const std::string& path);
+  // A stream that reads the file open as `fd` (which it takes over) with
+  // pread, from offset 0: its position is its own, whoever else reads the
+  // same open file. `name` is what messages call it.
+  static File read_at_own_position(UniqueFd fd, std::string name);
   // Takes over a file open for writing; `name` is what messages call it.
   static File adopt(UniqueFd fd, std::string name);
 
@@ -43,6 +47,8 @@ class File {
   };
   File(FILE* f, std::string name);
   bool note(const char* doing);
+
+  int descriptor_ = -1;  // for size(), when the stream has no descriptor of its own
 
   // The stdio buffer must outlive the handle, which flushes through it when
   // it closes: members are destroyed in reverse order.

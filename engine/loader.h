@@ -7,6 +7,7 @@
 #include "engine/codec.h"
 #include "engine/image_buffer.h"
 #include "engine/result_codes.h"
+#include "engine/source_file.h"
 
 namespace quorvant::engine {
 
@@ -16,9 +17,11 @@ namespace quorvant::engine {
 // the file cannot be opened, no reader accepts it or its reader fails. For
 // anything but kLoaded, `reason` (when given) receives the cause in words.
 ResultCode load_picture(const std::string& path, ImageBuffer& target, std::string* reason = nullptr);
+// The same for a file already opened: nothing opens it again.
+ResultCode load_picture(const SourceFile& source, ImageBuffer& target, std::string* reason = nullptr);
 
 // What the reader that would load the file finds in its header, without
 // decoding the picture: nothing when no reader accepts the file.
-std::optional<PictureHeader> read_picture_header(const std::string& path);
+std::optional<PictureHeader> read_picture_header(const SourceFile& source);
 
 }  // namespace quorvant::engine

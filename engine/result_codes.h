@@ -14,4 +14,7 @@ enum ResultCode : int32_t {
   kBadArguments = -7,   // a required argument is missing or out of range; nothing was touched
 };
 
+// The reason given for kUnreadable when no reader accepts a file.
+inline constexpr const char* kNotAPicture = "not a picture this program can read";
+
 }  // namespace quorvant::engine

@@ -5,10 +5,10 @@
 
 namespace quorvant::engine::bmp {
 
-bool BmpReader::open(const std::string& path, ImageBuffer& target, ProgressCallback progress) {
+bool BmpReader::open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) {
   close();
   forget_failure();
-  file_ = File::open_read(path);
+  file_ = source.stream();
   uint8_t header[kFileHeaderSize];
   if (!file_ || !file_.read_exact(header, sizeof header) || header[0] != 'B' ||
       (header[1] != 'M' && header[1] != 'A')) {

@@ -13,7 +13,7 @@ namespace quorvant::engine::bmp {
 class BmpReader final : public ImageReader {
  public:
   ~BmpReader() override { close(); }
-  bool open(const std::string& path, ImageBuffer& target, ProgressCallback progress) override;
+  bool open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) override;
   PictureHeader header() const override { return {width_, height_, 24, 0}; }
   bool read() override;
   void close() override;

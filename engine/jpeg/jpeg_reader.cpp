@@ -35,10 +35,10 @@ void watch_scans(j_common_ptr cinfo) {
 
 }  // namespace
 
-bool JpegReader::open(const std::string& path, ImageBuffer& target, ProgressCallback progress) {
+bool JpegReader::open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) {
   close();
   forget_failure();
-  file_ = File::open_read(path);
+  file_ = source.stream();
   uint8_t signature[2];
   if (!file_ || !file_.read_exact(signature, 2) || signature[0] != 0xFF || signature[1] != 0xD8 || !file_.seek(0)) {
     close();

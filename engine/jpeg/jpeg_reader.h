@@ -14,7 +14,7 @@ class JpegReader final : public ImageReader {
   ~JpegReader() override { close(); }
   // Accepts files that start with 0xFF 0xD8, whose header libjpeg reads and
   // whose output has 1 (grey) or 3 (colour) components; CMYK is declined.
-  bool open(const std::string& path, ImageBuffer& target, ProgressCallback progress) override;
+  bool open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) override;
   // Files of several scans (progressive ones among them) keep every
   // coefficient in memory while they are decoded.
   PictureHeader header() const override;

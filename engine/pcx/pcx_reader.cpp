@@ -16,10 +16,10 @@ constexpr uint64_t kMostBytesPerCompressedByte = 32;
 
 }  // namespace
 
-bool PcxReader::open(const std::string& path, ImageBuffer& target, ProgressCallback progress) {
+bool PcxReader::open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) {
   close();
   forget_failure();
-  file_ = File::open_read(path);
+  file_ = source.stream();
   if (!file_ || !file_.read_exact(header_.data(), header_.size()) || header_[kManufacturerAt] != kManufacturer) {
     close();
     return false;

@@ -17,7 +17,7 @@ class PcxReader final : public ImageReader {
   // Accepts files whose header says manufacturer 10, a picture at least
   // 2 x 2, and 8 or 24 bits per pixel over all planes, with planes long
   // enough for the pixels.
-  bool open(const std::string& path, ImageBuffer& target, ProgressCallback progress) override;
+  bool open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) override;
   // The compressed data is read whole into memory before it is decoded.
   PictureHeader header() const override { return {width_, height_, bits_, compressed_size_}; }
   bool read() override;

@@ -37,10 +37,10 @@ void put_pixel(uint8_t* p, int luma, int c1, int c2) {
 
 }  // namespace
 
-bool PhotoCdReader::open(const std::string& path, ImageBuffer& target, ProgressCallback progress) {
+bool PhotoCdReader::open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) {
   close();
   forget_failure();
-  file_ = File::open_read(path);
+  file_ = source.stream();
   char signature[sizeof kSignature - 1] = {};
   const bool accepted = file_ && file_.size().value_or(0) > kSmallestPack && resolution_ >= 0 && resolution_ <= 2 &&
                         file_.seek(kSignatureAt) && file_.read_exact(signature, sizeof signature) &&

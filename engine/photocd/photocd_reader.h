@@ -16,7 +16,7 @@ class PhotoCdReader final : public ImageReader {
   ~PhotoCdReader() override { close(); }
   // Accepts files above 1048575 bytes that carry the image-pack signature
   // "PCD_IPI" at offset 2048, for a resolution code of 0, 1 or 2.
-  bool open(const std::string& path, ImageBuffer& target, ProgressCallback progress) override;
+  bool open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) override;
   PictureHeader header() const override { return {width_, height_, 24, 0}; }
   bool read() override;
   void close() override;

@@ -10,10 +10,10 @@ constexpr double kDefaultFileGamma = 0.45455;
 
 }  // namespace
 
-bool PngReader::open(const std::string& path, ImageBuffer& target, ProgressCallback progress) {
+bool PngReader::open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) {
   close();
   forget_failure();
-  file_ = File::open_read(path);
+  file_ = source.stream();
   if (!file_ || !read_header()) {
     close();
     return false;

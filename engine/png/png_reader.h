@@ -13,7 +13,7 @@ class PngReader final : public ImageReader {
  public:
   ~PngReader() override { close(); }
   // Accepts files whose header libpng reads and whose depth is at most 8.
-  bool open(const std::string& path, ImageBuffer& target, ProgressCallback progress) override;
+  bool open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) override;
   PictureHeader header() const override { return {width_, height_, bits(), 0}; }
   bool read() override;
   void close() override;

@@ -1,5 +1,10 @@
 #include "engine/tiff/tiff_reader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <memory>
@@ -48,10 +53,9 @@ uint64_t load64(const uint8_t* p, bool big_endian) {
 // The Photometric value the file's first directory stores, or 0xFFFF when
 // it cannot be told. libtiff quietly reads a palette picture whose colour
 // map it had to drop as grey; the stored value shows what the file meant.
-uint16_t stored_photometric(const std::string& path) {
+uint16_t stored_photometric(File file) {
   constexpr uint16_t kUnknown = 0xFFFF;
   constexpr uint16_t kPhotometricTag = 262;
-  File file = File::open_read(path);
   uint8_t header[16];
   if (!file || !file.read_exact(header, 8)) return kUnknown;
   const bool big_endian = header[0] == 'M';
@@ -81,8 +85,7 @@ void put_rgb(uint32_t abgr, uint8_t* out) {
 }
 
 // Whether the file starts with a TIFF or BigTIFF header, in either byte order.
-bool starts_as_tiff(const std::string& path) {
-  File file = File::open_read(path);
+bool starts_as_tiff(File file) {
   uint8_t header[4];
   if (!file || !file.read_exact(header, sizeof header)) return false;
   const bool intel = header[0] == 'I' && header[1] == 'I' && header[3] == 0 && (header[2] == 42 || header[2] == 43);
@@ -90,7 +93,51 @@ bool starts_as_tiff(const std::string& path) {
   return intel || motorola;
 }
 
+// libtiff's file calls over a ClientFile: reading only, never mapped, so a
+// file cut short or rewritten while it is read is a read error, not a
+// SIGBUS that ends the process.
+tmsize_t read_client(thandle_t handle, void* bytes, tmsize_t size) {
+  auto* file = static_cast<ClientFile*>(handle);
+  for (;;) {
+    const ssize_t got =
+        ::pread(file->fd.get(), bytes, static_cast<size_t>(size), static_cast<off_t>(file->position));
+    if (got < 0 && errno == EINTR) continue;
+    if (got > 0) file->position += static_cast<uint64_t>(got);
+    return got;
+  }
+}
+
+tmsize_t refuse_writing(thandle_t, void*, tmsize_t) {
+  errno = EBADF;
+  return -1;
+}
+
+toff_t file_size(thandle_t handle) {
+  struct stat info {};
+  return ::fstat(static_cast<ClientFile*>(handle)->fd.get(), &info) == 0 ? static_cast<toff_t>(info.st_size) : 0;
+}
+
+toff_t seek_client(thandle_t handle, toff_t offset, int whence) {
+  auto* file = static_cast<ClientFile*>(handle);
+  const uint64_t base = whence == SEEK_CUR ? file->position : whence == SEEK_END ? file_size(handle) : 0;
+  if (offset > UINT64_MAX - base || base + offset > static_cast<uint64_t>(INT64_MAX)) {
+    errno = EINVAL;
+    return static_cast<toff_t>(-1);
+  }
+  file->position = base + offset;
+  return file->position;
+}
+
+// The descriptor belongs to the reader, which closes it with the handle.
+int keep_open(thandle_t) { return 0; }
+int never_map(thandle_t, void**, toff_t*) { return 0; }
+void nothing_mapped(thandle_t, void*, toff_t) {}
+
 }  // namespace
+
+File TiffReader::second_stream() const {
+  return File::read_at_own_position(UniqueFd(::fcntl(client_.fd.get(), F_DUPFD_CLOEXEC, 0)), path_);
+}
 
 int TiffReader::note_error(TIFF*, void* self, const char*, const char* format, va_list arguments) {
   auto* reader = static_cast<TiffReader*>(self);
@@ -102,25 +149,31 @@ int TiffReader::note_error(TIFF*, void* self, const char*, const char* format, v
   return 1;  // handled: the process-wide handlers hear nothing
 }
 
-bool TiffReader::open(const std::string& path, ImageBuffer& target, ProgressCallback progress) {
+bool TiffReader::open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) {
   close();
   forget_failure();
+  path_ = source.path();
+  client_.fd = source.duplicate();
+  client_.position = 0;
+  if (!client_.fd) {
+    close();
+    return false;
+  }
   silence_libtiff();
   const std::unique_ptr<TIFFOpenOptions, OptionsFree> options(TIFFOpenOptionsAlloc());
   if (!options) return false;
   TIFFOpenOptionsSetErrorHandlerExtR(options.get(), note_error, this);
   TIFFOpenOptionsSetWarningHandlerExtR(
       options.get(), [](TIFF*, void*, const char*, const char*, va_list) { return 1; }, nullptr);
-  // "m": read through read calls, never a mapping of the file. A file cut
-  // short or rewritten while it is read must be a read error, not a SIGBUS
-  // that ends the process.
-  tiff_ = TIFFOpenExt(path.c_str(), "rm", options.get());
+  // "m": read through read calls, never a mapping of the file.
+  tiff_ = TIFFClientOpenExt(path_.c_str(), "rm", &client_, read_client, refuse_writing, seek_client, keep_open,
+                            file_size, never_map, nothing_mapped, options.get());
   uint32_t width = 0;
   uint32_t height = 0;
   if (tiff_ == nullptr || TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width) != 1 ||
       TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &height) != 1 || width == 0 || height == 0) {
     // A file that starts as a TIFF does says what libtiff found wrong.
-    if (starts_as_tiff(path)) {
+    if (starts_as_tiff(second_stream())) {
       fail("damaged TIFF data" + (library_error_.empty() ? std::string() : ": " + library_error_));
     }
     close();
@@ -137,7 +190,6 @@ bool TiffReader::open(const std::string& path, ImageBuffer& target, ProgressCall
   stored_height_ = static_cast<int32_t>(height);
   TIFFGetFieldDefaulted(tiff_, TIFFTAG_ORIENTATION, &orientation_);
   transposed_ = orientation_ >= ORIENTATION_LEFTTOP && orientation_ <= ORIENTATION_LEFTBOT;
-  path_ = path;
   target_ = &target;
   progress_ = std::move(progress);
   return true;
@@ -161,7 +213,7 @@ bool TiffReader::colour_map_missing() const {
   uint16_t* green = nullptr;
   uint16_t* blue = nullptr;
   return TIFFGetField(tiff_, TIFFTAG_COLORMAP, &red, &green, &blue) != 1 &&
-         stored_photometric(path_) == PHOTOMETRIC_PALETTE;
+         stored_photometric(second_stream()) == PHOTOMETRIC_PALETTE;
 }
 
 bool TiffReader::decode() {
@@ -217,6 +269,7 @@ bool TiffReader::decode() {
 void TiffReader::close() {
   if (tiff_ != nullptr) TIFFClose(tiff_);
   tiff_ = nullptr;
+  client_ = {};
   path_.clear();
   stored_width_ = 0;
   stored_height_ = 0;

@@ -38,14 +38,14 @@ class BmpTest : public ::testing::Test {
     const std::string path = files_.file("in.bmp");
     write_bytes(path, bytes);
     bmp::BmpReader reader;
-    return reader.open(path, picture, nullptr) && reader.read();
+    return reader.open(engine::SourceFile::open(path), picture, nullptr) && reader.read();
   }
   bool accepted(const std::vector<uint8_t>& bytes) {
     const std::string path = files_.file("probe.bmp");
     write_bytes(path, bytes);
     ImageBuffer picture;
     bmp::BmpReader reader;
-    return reader.open(path, picture, nullptr);
+    return reader.open(engine::SourceFile::open(path), picture, nullptr);
   }
 };
 

@@ -62,11 +62,11 @@ TEST_F(JpegTest, ReadsTheReferenceFilesLikeTheLibrarysOwnDecoder) {
 TEST_F(JpegTest, DeclinesTwelveBitAndCmykFiles) {
   ImageBuffer picture;
   jpeg::JpegReader reader;
-  EXPECT_FALSE(reader.open(testing::corpus("jpeg/monkey12.jpg"), picture, nullptr));
+  EXPECT_FALSE(reader.open(engine::SourceFile::open(testing::corpus("jpeg/monkey12.jpg")), picture, nullptr));
 
   std::vector<uint8_t> cmyk(16 * 8 * 4, 100);
   const std::string path = stored("cmyk.jpg", testing::make_jpeg(16, 8, 4, cmyk));
-  EXPECT_FALSE(reader.open(path, picture, nullptr));
+  EXPECT_FALSE(reader.open(engine::SourceFile::open(path), picture, nullptr));
   EXPECT_EQ(load_picture(path, picture), kUnreadable);
 }
 

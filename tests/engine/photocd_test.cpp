@@ -106,12 +106,12 @@ TEST(PhotoCd, LowerResolutionsComeFromTheirOwnOffsets) {
   testing::write_bytes(path, pack);
   ImageBuffer picture;
   photocd::PhotoCdReader reader(0);
-  ASSERT_TRUE(reader.open(path, picture, nullptr) && reader.read());
+  ASSERT_TRUE(reader.open(engine::SourceFile::open(path), picture, nullptr) && reader.read());
   EXPECT_EQ(picture.width(), 192);
   EXPECT_EQ(picture.height(), 128);
   EXPECT_EQ(picture.pixels()[0], 141);  // 1.407488 x 100 + 0.5, rounded down
   photocd::PhotoCdReader bad(3);
-  EXPECT_FALSE(bad.open(path, picture, nullptr));
+  EXPECT_FALSE(bad.open(engine::SourceFile::open(path), picture, nullptr));
 }
 
 }  // namespace

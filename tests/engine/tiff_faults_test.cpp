@@ -74,7 +74,7 @@ TEST_F(TiffFaults, AFileCutShortWhileItIsReadIsAFailedRead) {
 
   ImageBuffer picture;
   tiff::TiffReader reader;
-  ASSERT_TRUE(reader.open(path, picture, nullptr));
+  ASSERT_TRUE(reader.open(engine::SourceFile::open(path), picture, nullptr));
   ASSERT_EQ(::truncate(path.c_str(), 4096), 0);
   EXPECT_FALSE(reader.read());
   EXPECT_NE(reader.failure().find("damaged TIFF data"), std::string::npos) << reader.failure();
