@@ -76,6 +76,14 @@ std::string picture_size_refusal(int64_t width, int64_t height, uint32_t bits) {
   return {};
 }
 
+std::string claimed_size_refusal(const char* format, uint64_t unpacked_bytes, uint64_t compressed_bytes,
+                                 uint64_t largest_ratio) {
+  const bool possible = compressed_bytes >= UINT64_MAX / largest_ratio ||
+                        unpacked_bytes <= compressed_bytes * largest_ratio;
+  if (possible) return {};
+  return std::string("damaged ") + format + " data: the file is far too short for the picture its header claims";
+}
+
 void ImageBuffer::clear() noexcept {
   storage_.release();
   palette_.clear();

@@ -115,4 +115,18 @@ uint64_t checked_pixel_bytes(int64_t width, int64_t height, uint32_t bits);
 // 4 GiB").
 std::string picture_size_refusal(int64_t width, int64_t height, uint32_t bits);
 
+// The check every reader of compressed data makes of the size a header
+// claims against the bytes that are to hold it, before anything is set
+// aside for the picture: n bytes of `format`'s compressed data unpack to at
+// most n x `largest_ratio` bytes (deflate: about 1032), so a claim beyond
+// that is damage, not a picture. Empty when the claim can be true;
+// otherwise "damaged <format> data: the file is far too short for the
+// picture its header claims".
+std::string claimed_size_refusal(const char* format, uint64_t unpacked_bytes, uint64_t compressed_bytes,
+                                 uint64_t largest_ratio);
+
+// The most bytes one byte of deflate data unpacks to: a run of 258 bytes
+// costs at least two bits.
+inline constexpr uint64_t kDeflateLargestRatio = 1032;
+
 }  // namespace quorvant::engine

@@ -80,9 +80,12 @@ bool JpegReader::read_header() {
     return fail(std::move(why));
   }
   const std::optional<uint64_t> file_size = file_.size();
-  if (!file_size || (!decompress_.arith_code && uint64_t{decompress_.image_width} * decompress_.image_height >
-                                                    *file_size * kMostPixelsPerByteHuffman)) {
-    return fail("damaged JPEG data: the file is far too short for the picture its header claims");
+  if (!file_size) return fail(file_.failure());
+  if (!decompress_.arith_code) {
+    const uint64_t pixels = uint64_t{decompress_.image_width} * decompress_.image_height;
+    if (std::string why = claimed_size_refusal("JPEG", pixels, *file_size, kMostPixelsPerByteHuffman); !why.empty()) {
+      return fail(std::move(why));
+    }
   }
   // Default output parameters: YCbCr and RGB files come out as RGB, grey
   // files as grey, CMYK files with four components. Decompression starts in

@@ -71,8 +71,10 @@ bool PcxReader::decode() {
   const uint64_t compressed_size = compressed_size_;
   if (compressed_size == 0) return fail("the PCX file holds no picture data");
   const uint64_t line_size = uint64_t{planes_} * bytes_per_line_;
-  if (line_size * static_cast<uint64_t>(height_) > compressed_size * kMostBytesPerCompressedByte) {
-    return fail("the PCX file is too short for its picture");
+  if (std::string why = claimed_size_refusal("PCX", line_size * static_cast<uint64_t>(height_), compressed_size,
+                                              kMostBytesPerCompressedByte);
+      !why.empty()) {
+    return fail(std::move(why));
   }
 
   if (!target_->create(width_, height_, indexed ? 8 : 24, indexed ? 256 : 0)) return fail(target_->failure());

@@ -14,6 +14,7 @@ bool PngReader::open(const SourceFile& source, ImageBuffer& target, ProgressCall
   close();
   forget_failure();
   file_ = source.stream();
+  file_size_ = source.size();
   if (!file_ || !read_header()) {
     close();
     return false;
@@ -37,14 +38,18 @@ bool PngReader::read_header() {
   png_known_ = file_.read_exact(signature, sizeof signature) && png_sig_cmp(signature, 0, sizeof signature) == 0;
   if (!png_known_) return false;
   png_set_sig_bytes(png_, sizeof signature);
-  png_set_read_fn(png_, &file_, read_from_file);
+  input_ = {&file_};
+  png_set_read_fn(png_, &input_, read_input);
   png_read_info(png_, info_);
 
   png_uint_32 width = 0;
   png_uint_32 height = 0;
   int depth = 0;
   int colour_type = 0;
-  png_get_IHDR(png_, info_, &width, &height, &depth, &colour_type, nullptr, nullptr, nullptr);
+  int interlace = 0;
+  png_get_IHDR(png_, info_, &width, &height, &depth, &colour_type, &interlace, nullptr, nullptr);
+  input_.height = height;
+  input_.interlaced = interlace != PNG_INTERLACE_NONE;
   if (depth > 8) return fail("PNG files of 16 bits a sample are not read");
   png_set_packing(png_);  // one sample per byte below 8 bits
 
@@ -61,7 +66,11 @@ bool PngReader::read_header() {
   }
   width_ = static_cast<int32_t>(width);
   height_ = static_cast<int32_t>(height);
-  std::string why = picture_size_refusal(width_, height_, bits());
+  if (std::string why = picture_size_refusal(width_, height_, bits()); !why.empty()) return fail(std::move(why));
+  // The rows as stored, each with its filter byte, are what the deflate
+  // data unpacks to (interlaced files a little more).
+  stored_bytes_ = (uint64_t{png_get_rowbytes(png_, info_)} + 1) * height;
+  std::string why = claimed_size_refusal("PNG", stored_bytes_, file_size_, kDeflateLargestRatio);
   return why.empty() || fail(std::move(why));
 }
 
@@ -73,8 +82,12 @@ bool PngReader::read() {
 }
 
 bool PngReader::decode() {
-  if (setjmp(errors_.recovery) != 0)
+  if (setjmp(errors_.recovery) != 0) {
+    // Every row is in the picture once libpng finishes its data: a file
+    // that merely ends after that (its end chunk cut off) loses nothing.
+    if (input_.rows_complete && input_.file_ended) return true;
     return fail(file_.failure()) || fail(std::string("damaged PNG data: ") + errors_.message);
+  }
 
   int32_t palette_count = 0;
   png_colorp palette = nullptr;
@@ -111,6 +124,8 @@ bool PngReader::decode() {
       report_progress(progress_, kPhaseReading, height_ - 1, height_);
     }
   }
+  // Reading on to the end checks the data's checksum and the chunks after
+  // it.
   png_read_end(png_, nullptr);
   return true;
 }
@@ -120,6 +135,9 @@ void PngReader::close() {
   png_ = nullptr;
   info_ = nullptr;
   file_.close();
+  input_ = {};
+  file_size_ = 0;
+  stored_bytes_ = 0;
   kind_ = Kind::kRgb;
   has_alpha_ = false;
   png_known_ = false;

@@ -27,12 +27,15 @@ class PngReader final : public ImageReader {
   bool decode();
 
   File file_;
+  PngInput input_;
   png_structp png_ = nullptr;
   png_infop info_ = nullptr;
   PngErrors errors_{};
   Kind kind_ = Kind::kRgb;
   bool has_alpha_ = false;  // grey files with alpha lose it
   bool png_known_ = false;  // the file starts with PNG's signature
+  uint64_t file_size_ = 0;
+  uint64_t stored_bytes_ = 0;  // the rows as stored, filter bytes included
   int32_t width_ = 0;
   int32_t height_ = 0;
   ImageBuffer* target_ = nullptr;

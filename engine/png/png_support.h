@@ -37,8 +37,26 @@ inline constexpr png_alloc_size_t kLargestBlock = png_alloc_size_t{64} << 20;
 png_voidp limited_malloc(png_structp png, png_alloc_size_t size);
 void limited_free(png_structp png, png_voidp block);
 
-// The file function for png_set_read_fn; the io pointer is a File. A short
-// read is a libpng error.
-void read_from_file(png_structp png, png_bytep data, size_t length);
+// What libpng reads through. Once it has the last row, libpng goes on
+// inflating whatever compressed data follows until the stream ends, a
+// kilobyte at a time: a few megabytes of it can unpack to tens of gigabytes
+// and keep the reader busy for minutes. So the compressed data read after
+// the last row is counted, and beyond a margin it is an error.
+struct PngInput {
+  File* file = nullptr;
+  png_uint_32 height = 0;  // 0 until the header is read
+  bool interlaced = false;
+  bool rows_complete = false;  // libpng has handed over every row
+  uint64_t data_after_rows = 0;
+  bool file_ended = false;     // a read met the end of the file
+};
+
+// The compressed data after the last row that a sound file may have: the
+// end of the deflate stream, its checksum and what is left of the chunk.
+inline constexpr uint64_t kMostDataAfterRows = uint64_t{64} << 10;
+
+// The file function for png_set_read_fn; the io pointer is a PngInput. A
+// short read is a libpng error.
+void read_input(png_structp png, png_bytep data, size_t length);
 
 }  // namespace quorvant::engine::png

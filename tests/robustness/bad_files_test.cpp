@@ -21,12 +21,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// "FILE TARGET CODE [size=WxH] [padded-to=BYTES]"
+// "FILE TARGET CODE [size=WxH] [padded-to=BYTES] [says=WORDS...]"; says=
+// comes last and takes the rest of the line up to its comment: words the
+// reason of a refusal must hold.
 struct BadFile {
   engine::TargetFormat target = engine::TargetFormat::kPpm;
   int code = 0;
   std::optional<std::pair<int, int>> size;
   std::optional<unsigned long long> padded_to;
+  std::string says;
 };
 
 // The case a manifest line describes, or why it describes none.
@@ -52,11 +55,16 @@ std::optional<BadFile> parse(const ManifestLine& line, std::string& error) {
     } else if (const auto padded = field_value(line.fields[i], "padded-to")) {
       c.padded_to = whole_number(*padded);
       if (!c.padded_to) error = "padded-to= takes a number of bytes";
+    } else if (const auto says = field_value(line.fields[i], "says")) {
+      c.says = *says;
+      while (++i < line.fields.size()) c.says += " " + line.fields[i];
+      if (c.says.empty()) error = "says= needs words";
     } else {
       error = "unknown field " + line.fields[i];
     }
   }
   if (c.size && c.code != engine::kWritten) error = "only a written file has a size";
+  if (!c.says.empty() && c.code == engine::kWritten) error = "only a refusal says why";
   if (!error.empty()) return std::nullopt;
   return c;
 }
@@ -123,6 +131,7 @@ TEST_P(BadFiles, EachFileAnswersItsCaseThroughBothInterfaces) {
     expect_outcome("the typed interface", done.code, typed, *c);
     // Failures say why; success says nothing.
     EXPECT_EQ(done.reason.empty(), done.code == engine::kWritten) << "reason: " << done.reason;
+    EXPECT_NE(done.reason.find(c->says), std::string::npos) << "reason: " << done.reason;
 
     const std::string by_command = work_.file("command." + extension);
     expect_outcome("the value-record command", convert_with_command(c->target, source, by_command), by_command, *c);
