@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 
 #include "cli/plan.h"
@@ -71,11 +70,12 @@ std::optional<Shard> parse_shard(const std::string& text) {
   return shard;
 }
 
-std::vector<std::string> sources_in_shard(const std::vector<std::string>& sources, engine::TargetFormat format,
-                                          Shard shard) {
-  std::vector<std::string> chosen;
-  for (const std::string& source : sources) {
-    const std::string name = std::filesystem::path(destination_for(source, ".", format)).filename().string();
+std::vector<Source> sources_in_shard(const std::vector<Source>& sources, engine::TargetFormat format, Shard shard,
+                                     bool keep_folders) {
+  std::vector<Source> chosen;
+  for (const Source& source : sources) {
+    std::string name = output_name(source.path, format);
+    if (keep_folders && source.folder && !source.folder->empty()) name = *source.folder + "/" + name;
     if (stable_hash(name) % shard.count == shard.index - 1) chosen.push_back(source);
   }
   return chosen;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/inputs.h"
 #include "engine/target_format.h"
 
 namespace quorvant::cli {
@@ -28,10 +29,11 @@ std::optional<Shard> parse_shard(const std::string& text);
 
 // The sources of `sources` that fall in `shard`, in their order. A source
 // belongs to the part its output file's name gives (a hash of the name, the
-// same on every machine), so the parts are disjoint whatever order each
-// machine lists the files in, and sources that would write the same file
-// stay in one part.
-std::vector<std::string> sources_in_shard(const std::vector<std::string>& sources, engine::TargetFormat format,
-                                          Shard shard);
+// same on every machine; with `keep_folders`, of its folder and name below
+// the output folder), so the parts are disjoint whatever order each machine
+// lists the files in, and sources that would write the same file stay in
+// one part.
+std::vector<Source> sources_in_shard(const std::vector<Source>& sources, engine::TargetFormat format, Shard shard,
+                                     bool keep_folders);
 
 }  // namespace quorvant::cli

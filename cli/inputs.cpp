@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <system_error>
 
@@ -20,7 +21,19 @@ std::string lower(std::string_view text) {
   return out;
 }
 
-void collect_folder(const fs::path& folder, bool recursive, std::vector<std::string>& out) {
+// The folder part of a name, as --keep-folders places it below the output
+// folder; nothing when it climbs out with "..".
+std::optional<std::string> kept_folder(const fs::path& relative) {
+  const fs::path folder = relative.lexically_normal().relative_path();
+  for (const fs::path& part : folder) {
+    if (part == "..") return std::nullopt;
+  }
+  const std::string text = folder.string();
+  if (text == ".") return std::string();
+  return text.ends_with('/') ? text.substr(0, text.size() - 1) : text;
+}
+
+void collect_folder(const fs::path& root, const fs::path& folder, bool recursive, std::vector<Source>& out) {
   std::vector<fs::path> files;
   std::vector<fs::path> folders;
   std::error_code error;
@@ -37,9 +50,10 @@ void collect_folder(const fs::path& folder, bool recursive, std::vector<std::str
   }
   std::sort(files.begin(), files.end());
   std::sort(folders.begin(), folders.end());
-  for (const fs::path& f : files) out.push_back(f.string());
+  const std::optional<std::string> below = kept_folder(folder.lexically_relative(root));
+  for (const fs::path& f : files) out.push_back({f.string(), below});
   if (recursive) {
-    for (const fs::path& sub : folders) collect_folder(sub, recursive, out);
+    for (const fs::path& sub : folders) collect_folder(root, sub, recursive, out);
   }
 }
 
@@ -53,21 +67,21 @@ bool has_picture_extension(std::string_view file_name) {
          std::end(kPictureExtensions);
 }
 
-std::vector<std::string> collect_sources(const std::vector<std::string>& inputs, bool recursive) {
-  std::vector<std::string> found;
-  for (const std::string& input : inputs) {
+std::vector<Source> collect_sources(const std::vector<Input>& inputs, bool recursive) {
+  std::vector<Source> found;
+  for (const Input& input : inputs) {
     std::error_code error;
-    if (fs::is_directory(input, error)) {
-      collect_folder(input, recursive, found);
+    if (fs::is_directory(input.path, error)) {
+      collect_folder(input.path, input.path, recursive, found);
     } else {
-      found.push_back(input);
+      found.push_back({input.path, kept_folder(fs::path(input.given).parent_path())});
     }
   }
   // The same file reached twice (named and inside a named folder, say).
-  std::vector<std::string> unique;
+  std::vector<Source> unique;
   std::set<std::string> seen;
-  for (std::string& path : found) {
-    if (seen.insert(fs::path(path).lexically_normal().string()).second) unique.push_back(std::move(path));
+  for (Source& source : found) {
+    if (seen.insert(fs::path(source.path).lexically_normal().string()).second) unique.push_back(std::move(source));
   }
   return unique;
 }

@@ -8,7 +8,6 @@
 
 #include <csignal>
 #include <cstdint>
-#include <cstdio>
 
 namespace quorvant::cli {
 
@@ -20,6 +19,7 @@ sigset_t watched_signals() {
   sigaddset(&set, SIGINT);
   sigaddset(&set, SIGTERM);
   sigaddset(&set, SIGHUP);
+  sigaddset(&set, SIGQUIT);
   return set;
 }
 
@@ -60,8 +60,10 @@ void InterruptionWatch::watch() {
       requested_ = true;
       on_first_();
     } else {
+      // Nothing here may wait for the program's output: a worker may be
+      // stuck writing to a pipe nobody reads. Every report line has been
+      // flushed as it was printed.
       on_second_();
-      std::fflush(stdout);
       ::_exit(kInterrupted);
     }
   }

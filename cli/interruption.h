@@ -1,8 +1,10 @@
-// Ctrl-C, SIGTERM or SIGHUP during a batch, or an output whose reader went
-// away. The first signal asks the run to stop: no new conversion starts and
-// the running ones finish, so neither a partial output nor a scratch file is
-// left. A second signal stops the program at once, after removing what is
-// pending. A closed output (a pipe into `head`, say) stops the run like a
+// Ctrl-C, SIGTERM, SIGHUP or SIGQUIT during a batch, or an output whose
+// reader went away. The first signal asks the run to stop: no new
+// conversion starts and the running ones finish, so neither a partial
+// output nor a scratch file is left. A second signal stops the program at
+// once, after removing what is pending, whatever the conversions are doing
+// (even blocked on a full output pipe): the watch never waits for the
+// output. A closed output (a pipe into `head`, say) stops the run like a
 // first signal: writing to it no longer kills the program.
 #pragma once
 
@@ -22,7 +24,8 @@ class InterruptionWatch {
   // Must be made before any other thread of the program: it blocks the
   // signals, so that every thread made later leaves them to the watch's own
   // thread. `on_first` runs there at the first signal, `on_second` at the
-  // second, just before the program ends with kInterrupted.
+  // second, just before the program ends with kInterrupted; neither may
+  // wait for anything that waits for the output.
   InterruptionWatch(std::function<void()> on_first, std::function<void()> on_second);
   ~InterruptionWatch();  // restores the signals' usual handling
   InterruptionWatch(const InterruptionWatch&) = delete;

@@ -1,7 +1,9 @@
 #include "cli/options.h"
 
 #include <CLI/CLI.hpp>
-#include <thread>
+#include <filesystem>
+
+#include "engine/worker_pool.h"
 
 namespace quorvant::cli {
 
@@ -32,22 +34,40 @@ std::string misplaced_option(const CLI::App& app, TargetFormat format) {
   return {};
 }
 
+// The inputs a list file names. A relative name is taken relative to the
+// list file's own folder, so that a list means the same wherever the run
+// starts (a remote shell's home folder, a batch job's folder); names read
+// from standard input are relative to the working folder.
+std::vector<Input> listed_inputs(const std::string& list, const std::vector<std::string>& names) {
+  const std::filesystem::path folder = list == "-" ? std::filesystem::path() : std::filesystem::path(list).parent_path();
+  std::vector<Input> inputs;
+  for (const std::string& name : names) {
+    const std::filesystem::path listed(name);
+    const bool relative_to_list = listed.is_relative() && !folder.empty();
+    inputs.push_back({relative_to_list ? (folder / listed).string() : name, name});
+  }
+  return inputs;
+}
+
 }  // namespace
 
 std::variant<CliOptions, int> parse_command_line(int argc, const char* const* argv) {
   CliOptions options;
-  options.jobs = std::max(1u, std::thread::hardware_concurrency());
+  options.jobs = engine::usable_cores();
 
   CLI::App app{"Converts pictures (JPEG, BMP, TIFF, PNG, PCX, PhotoCD) into one of ten formats.", "quorvant-convert"};
   std::string format_name;
   bool no_optimize = false;
   bool plain = false;
   app.add_option("--to", format_name, "target format: " + format_list())->required();
-  app.add_option("inputs", options.inputs, "picture files, or folders whose pictures are all converted");
+  std::vector<std::string> named;
+  app.add_option("inputs", named, "picture files, or folders whose pictures are all converted");
   std::string files_from;
   bool nul_separated = false;
   std::string shard;
-  app.add_option("--files-from", files_from, "also convert the inputs listed in FILE, one a line (-: standard input)")
+  app.add_option("--files-from", files_from,
+                 "also convert the inputs listed in FILE, one a line (-: standard input); "
+                 "relative names are relative to FILE's folder")
       ->type_name("FILE");
   app.add_flag("-0,--null", nul_separated, "--files-from: the inputs end with NUL bytes, as find -print0 writes");
   app.add_option("--shard", shard,
@@ -74,6 +94,11 @@ std::variant<CliOptions, int> parse_command_line(int argc, const char* const* ar
   app.add_flag("--no-optimize", no_optimize, "JPG: keep the standard Huffman tables");
   app.add_flag("--plain", plain, "PGM, PPM: write the plain text form instead of the binary one");
   app.add_flag("--overwrite", options.overwrite, "replace existing files and let later inputs replace earlier ones");
+  app.add_flag("--skip-existing", options.skip_existing,
+               "count a picture whose output exists already as done (for running a batch again)");
+  app.add_flag("--keep-folders", options.keep_folders,
+               "write each picture into the folder below the output folder that it is in below its input "
+               "(with -r or a list: pictures of the same name in different folders)");
   app.add_flag("--json", options.json, "print one JSON object per file on standard output");
   app.add_flag("-q,--quiet", options.quiet, "no progress bar");
 
@@ -89,11 +114,16 @@ std::variant<CliOptions, int> parse_command_line(int argc, const char* const* ar
       if (!options.shard) throw CLI::ValidationError("--shard", "'" + shard + "' is not K/N with 1 <= K <= N");
     }
     if (nul_separated && files_from.empty()) throw CLI::ValidationError("-0 applies to --files-from only");
+    if (options.overwrite && options.skip_existing) {
+      throw CLI::ValidationError("--overwrite and --skip-existing exclude each other");
+    }
+    for (const std::string& input : named) options.inputs.push_back({input, input});
     if (!files_from.empty()) {
       std::string why;
       const auto listed = read_input_list(files_from, nul_separated, why);
       if (!listed) throw CLI::ValidationError("--files-from", "cannot read '" + files_from + "': " + why);
-      options.inputs.insert(options.inputs.end(), listed->begin(), listed->end());
+      const std::vector<Input> inputs = listed_inputs(files_from, *listed);
+      options.inputs.insert(options.inputs.end(), inputs.begin(), inputs.end());
     } else if (options.inputs.empty()) {
       throw CLI::RequiredError("inputs (or --files-from)");
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/input_list.h"
+#include "cli/inputs.h"
 #include "engine/convert.h"
 #include "engine/target_format.h"
 
@@ -16,13 +17,15 @@ namespace quorvant::cli {
 struct CliOptions {
   engine::TargetFormat format = engine::TargetFormat::kJpg;
   engine::ConvertOptions convert;
-  std::vector<std::string> inputs;  // the command line's, then those --files-from lists
+  std::vector<Input> inputs;        // the command line's, then those --files-from lists
   std::optional<Shard> shard;       // only this part of the sources
   std::string output_folder = "converted";
   bool recursive = false;
-  unsigned jobs = 1;
+  unsigned jobs = 1;  // by default, the cores this process may run on
   uint64_t memory = 0;  // bytes the conversions running at once may use; 0: what the machine has available
   bool overwrite = false;
+  bool skip_existing = false;  // an output that exists already counts as done
+  bool keep_folders = false;   // each picture below -o in the folder it has below its input
   bool json = false;
   bool quiet = false;
 };

@@ -31,35 +31,41 @@ bool exists(const std::string& path) {
 
 }  // namespace
 
-std::string destination_for(const std::string& source, const std::string& output_folder, engine::TargetFormat format) {
+std::string output_name(const std::string& source, engine::TargetFormat format) {
   fs::path name = fs::path(source).filename();
   if (name.empty() || name == "." || name == "..") name = "picture";
   name.replace_extension(engine::describe(format).extension);
-  return (fs::path(output_folder) / name).string();
+  return name.string();
 }
 
-Plan make_plan(const std::vector<std::string>& sources, const std::string& output_folder, engine::TargetFormat format,
-               bool overwrite) {
+std::string destination_for(const std::string& source, const std::string& output_folder, engine::TargetFormat format) {
+  return (fs::path(output_folder) / output_name(source, format)).string();
+}
+
+Plan make_plan(const std::vector<Source>& sources, const std::string& output_folder, engine::TargetFormat format,
+               const PlanOptions& options) {
   std::set<FileId> source_files;
-  for (const std::string& source : sources) {
-    if (const auto id = file_id(source)) source_files.insert(*id);
+  for (const Source& source : sources) {
+    if (const auto id = file_id(source.path)) source_files.insert(*id);
   }
 
   Plan plan;
   std::map<std::string, size_t> lane_of_destination;
-  for (const std::string& source : sources) {
-    Job job{source, destination_for(source, output_folder, format), {}};
+  for (const Source& source : sources) {
+    Job job{source.path, {}, output_name(source.path, format), {}, {}};
+    if (options.keep_folders && source.folder) job.folder = *source.folder;
+    job.destination = (fs::path(output_folder) / job.folder / job.name).string();
     const auto taken = lane_of_destination.find(job.destination);
     const auto destination_id = file_id(job.destination);
-    if (destination_id && source_files.contains(*destination_id)) {
+    if (options.keep_folders && !source.folder) {
+      job.skip_reason = "skipped: --keep-folders cannot place it below the output folder (its name climbs out with ..)";
+    } else if (destination_id && source_files.contains(*destination_id)) {
       job.skip_reason =
           "skipped: " + quote(job.destination) +
-          (destination_id == file_id(source) ? " is the source itself" : " is another source of this run");
-    } else if (!overwrite && taken != lane_of_destination.end()) {
-      job.skip_reason = "skipped: " + quote(job.destination) + " is already the output of " +
-                        quote(plan.jobs[plan.lanes[taken->second].front()].source);
-    } else if (!overwrite && exists(job.destination) && exists(source)) {
-      job.skip_reason = "skipped: " + quote(job.destination) + " exists";
+          (destination_id == file_id(source.path) ? " is the source itself" : " is another source of this run");
+    } else if (!options.overwrite && exists(job.destination) && exists(source.path)) {
+      job.done = options.skip_existing;
+      job.skip_reason = options.skip_existing ? "exists" : "skipped: " + quote(job.destination) + " exists";
     }
 
     const size_t index = plan.jobs.size();

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "cli/text_escapes.h"
 #include "engine/result_codes.h"
@@ -37,14 +38,34 @@ Reporter::Reporter(const CliOptions& options, size_t total, std::function<void()
   if (!options.quiet && !options.json && ::isatty(STDERR_FILENO) == 1) {
     bar_ = std::make_unique<ProgressBar>(total, stderr);
   }
+  announcer_ = std::thread([this] { announce_loop(); });
 }
 
-Reporter::~Reporter() = default;
+Reporter::~Reporter() {
+  {
+    std::lock_guard lock(notes_mutex_);
+    stopping_ = true;
+  }
+  notes_waiting_.notify_all();
+  announcer_.join();
+}
 
 void Reporter::note_closed_output() {
   if (closed_) return;
   closed_ = true;
   if (on_closed_) on_closed_();
+}
+
+void Reporter::note_lost_report(int error) {
+  if (error == EPIPE) {
+    note_closed_output();
+    return;
+  }
+  if (report_lost_) return;
+  report_lost_ = true;
+  if (error == 0) error = EIO;
+  print_error_line(std::string("quorvant-convert: cannot write the report on standard output: ") +
+                   std::strerror(error));
 }
 
 void Reporter::print_error_line(const std::string& line) {
@@ -60,17 +81,45 @@ void Reporter::say(const std::string& line) {
   print_error_line("quorvant-convert: " + terminal_text(line));
 }
 
+void Reporter::announce(std::string line) {
+  {
+    std::lock_guard lock(notes_mutex_);
+    notes_.push_back(std::move(line));
+  }
+  notes_waiting_.notify_all();
+}
+
+void Reporter::announce_loop() {
+  std::unique_lock lock(notes_mutex_);
+  for (;;) {
+    notes_waiting_.wait(lock, [&] { return stopping_ || !notes_.empty(); });
+    if (notes_.empty()) return;
+    const std::string line = std::move(notes_.front());
+    notes_.pop_front();
+    lock.unlock();
+    say(line);
+    lock.lock();
+  }
+}
+
 void Reporter::report(const Outcome& outcome) {
   std::lock_guard lock(mutex_);
-  if (!outcome.written()) {
+  if (!outcome.succeeded()) {
     ++failures_;
     print_error_line("quorvant-convert: " + quote(outcome.source) + ": " + terminal_text(outcome.message));
   }
-  if (json_) {
-    std::printf("%s\n", json_line(outcome).c_str());
-    if (std::fflush(stdout) != 0 && errno == EPIPE) note_closed_output();
+  if (json_ && !closed_) {
+    errno = 0;
+    if (std::printf("%s\n", json_line(outcome).c_str()) < 0 || std::fflush(stdout) != 0) note_lost_report(errno);
   }
   if (bar_) bar_->advance();
+}
+
+bool Reporter::finish() {
+  std::lock_guard lock(mutex_);
+  errno = 0;
+  if (json_ && !closed_ && (std::fflush(stdout) != 0 || std::ferror(stdout) != 0)) note_lost_report(errno);
+  return failures_ == 0 && !report_lost_;
 }
 
 }  // namespace quorvant::cli

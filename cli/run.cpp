@@ -1,11 +1,13 @@
 #include "cli/run.h"
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 #include <vector>
@@ -14,54 +16,88 @@
 #include "cli/interruption.h"
 #include "cli/memory_budget.h"
 #include "cli/output_folder.h"
-#include "cli/pending_output.h"
 #include "cli/plan.h"
 #include "cli/report.h"
 #include "engine/convert.h"
+#include "engine/output_file.h"
+#include "engine/scratch_buffer.h"
 #include "engine/worker_pool.h"
 
 namespace quorvant::cli {
 
 namespace {
 
-Outcome convert_one(const Job& job, const engine::SourceFile& source, const CliOptions& options,
-                    const OutputFolder& folder, PendingNames& names) {
-  Outcome outcome{job.source, job.destination, 0, {}};
-  const std::string name = std::filesystem::path(job.destination).filename().string();
-  auto pending = PendingOutput::create(folder, name, quote(job.destination), names);
-  if (!pending) {
-    outcome.code = engine::kWriteFailed;
-    outcome.message = "cannot write " + quote(job.destination) + ": " + std::strerror(errno);
+// The descriptors one conversion holds at most (the source and its
+// streams, the output file, its folder and the writer's copy, a scratch
+// file being made), and those the process keeps besides.
+constexpr rlim_t kDescriptorsPerConversion = 8;
+constexpr rlim_t kDescriptorsOfTheProcess = 16;
+
+Outcome cannot_write(Outcome outcome, const std::string& why) {
+  outcome.code = engine::kWriteFailed;
+  outcome.message = "cannot write " + quote(outcome.destination) + ": " + why;
+  return outcome;
+}
+
+Outcome convert_one(const Job& job, const engine::SourceFile& source, const CliOptions& options, OutputFolder& folder,
+                    engine::PrivateNames& names) {
+  Outcome outcome{job.source, job.destination, source.status(), source.failure()};
+  // A missing or unreadable source is found before any file is made.
+  if (!source) {
+    if (outcome.message.empty()) outcome.message = describe_result(outcome.code, quote(job.destination));
     return outcome;
   }
-  const engine::Conversion done =
-      engine::convert_picture(options.format, source, pending->destination(), options.convert);
+  std::string why;
+  const engine::UniqueFd where = folder.below(job.folder, why);
+  if (!where) return cannot_write(std::move(outcome), why);
+  auto pending = engine::OutputFile::create(where.get(), job.name, &names);
+  if (!pending) return cannot_write(std::move(outcome), std::strerror(errno));
+  const engine::Conversion done = engine::convert_picture(
+      options.format, source, engine::Destination::open_file(pending->descriptor(), quote(job.destination)),
+      options.convert);
   outcome.code = done.code;
   if (done.code != engine::kWritten) {
     outcome.message = done.reason.empty() ? describe_result(done.code, quote(job.destination)) : done.reason;
     return outcome;  // the pending file goes with `pending`
   }
   switch (pending->publish(options.overwrite)) {
-    case PendingOutput::Published::kDone:
+    case engine::OutputFile::Published::kDone:
       outcome.message = describe_result(outcome.code, job.destination);
       break;
-    case PendingOutput::Published::kDestinationExists:
+    case engine::OutputFile::Published::kDestinationExists:
       // Another program made the file while this one converted.
       outcome.code = 0;
-      outcome.message = "skipped: " + quote(job.destination) + " exists";
+      outcome.done = options.skip_existing;
+      outcome.message = options.skip_existing ? "exists" : "skipped: " + quote(job.destination) + " exists";
       break;
-    case PendingOutput::Published::kFailed:
-      outcome.code = engine::kWriteFailed;
-      outcome.message = "cannot write " + quote(job.destination) + ": " + std::strerror(errno);
-      break;
+    case engine::OutputFile::Published::kFailed:
+      return cannot_write(std::move(outcome), std::strerror(errno));
   }
   return outcome;
 }
 
-std::string gigabytes(uint64_t bytes) {
+// A size in the units --memory takes.
+std::string in_words(uint64_t bytes) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.1f GB", static_cast<double>(bytes) / 1e9);
+  if (bytes >= uint64_t{1} << 30) {
+    std::snprintf(text, sizeof text, "%.1f GiB", static_cast<double>(bytes) / (1 << 30));
+  } else {
+    std::snprintf(text, sizeof text, "%.0f MiB", static_cast<double>(bytes) / (1 << 20));
+  }
   return text;
+}
+
+// -j bounded by the files the process may hold open (ulimit -n).
+unsigned bounded_by_descriptors(unsigned jobs) {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return jobs;
+  const rlim_t room = limit.rlim_cur > kDescriptorsOfTheProcess ? limit.rlim_cur - kDescriptorsOfTheProcess : 0;
+  const auto most = static_cast<unsigned>(std::clamp<rlim_t>(room / kDescriptorsPerConversion, 1, jobs));
+  if (most < jobs) {
+    std::fprintf(stderr, "quorvant-convert: running %u conversions at once, not %u: %llu files may be open (ulimit -n)\n",
+                 most, jobs, static_cast<unsigned long long>(limit.rlim_cur));
+  }
+  return most;
 }
 
 // The jobs that are converting now, for telling the user what finishes
@@ -89,10 +125,12 @@ class RunningJobs {
 }  // namespace
 
 int run_conversions(const CliOptions& options) {
-  // The watch comes first: the threads made after it leave the signals to it.
+  // The watch comes first: the threads made after it leave the signals to
+  // it. Nothing it runs waits for the output: the reporter prints its
+  // announcement on a thread of its own.
   Reporter* reporter_of_run = nullptr;
   MemoryBudget* budget_of_run = nullptr;
-  PendingNames* names_of_run = nullptr;
+  engine::PrivateNames names;
   RunningJobs running;
   const Plan* plan_of_run = nullptr;
   std::mutex run_parts;  // guards the pointers above against the watch thread
@@ -102,22 +140,19 @@ int run_conversions(const CliOptions& options) {
         if (budget_of_run != nullptr) budget_of_run->stop();
         if (reporter_of_run == nullptr || plan_of_run == nullptr) return;
         const std::set<size_t> now = running.now();
-        reporter_of_run->say("interrupted: no new conversion starts; " + std::to_string(now.size()) +
-                             " running finish first (interrupt again to stop at once)");
-        for (size_t job : now) reporter_of_run->say(quote(plan_of_run->jobs[job].source) + ": finishing");
+        reporter_of_run->announce("interrupted: no new conversion starts; " + std::to_string(now.size()) +
+                                  " running finish first (interrupt again to stop at once)");
+        for (size_t job : now) reporter_of_run->announce(quote(plan_of_run->jobs[job].source) + ": finishing");
       },
-      [&] {
-        std::lock_guard lock(run_parts);
-        if (names_of_run != nullptr) names_of_run->remove_all();
-      });
+      [&] { names.remove_all(); });
 
-  std::vector<std::string> sources = collect_sources(options.inputs, options.recursive);
+  std::vector<Source> sources = collect_sources(options.inputs, options.recursive);
   if (sources.empty()) {
     std::fprintf(stderr, "quorvant-convert: no pictures found in the inputs\n");
     return kAllWritten;
   }
   if (options.shard) {
-    sources = sources_in_shard(sources, options.format, *options.shard);
+    sources = sources_in_shard(sources, options.format, *options.shard, options.keep_folders);
     if (sources.empty()) {
       if (!options.quiet) {
         std::fprintf(stderr, "quorvant-convert: no picture falls in part %u of %u\n", options.shard->index,
@@ -127,30 +162,32 @@ int run_conversions(const CliOptions& options) {
     }
   }
   std::string why;
-  const std::optional<OutputFolder> folder = OutputFolder::open(options.output_folder, why);
+  std::optional<OutputFolder> folder = OutputFolder::open(options.output_folder, why);
   if (!folder) {
     std::fprintf(stderr, "quorvant-convert: cannot create the output folder %s: %s\n",
                  quote(options.output_folder).c_str(), why.c_str());
     return kSomeFailed;
   }
+  // Scratch files a killed run left behind.
+  engine::remove_stale_scratch_files();
 
-  const Plan plan = make_plan(sources, options.output_folder, options.format, options.overwrite);
+  const Plan plan = make_plan(sources, options.output_folder, options.format,
+                              {options.overwrite, options.skip_existing, options.keep_folders});
+  const unsigned jobs = bounded_by_descriptors(options.jobs);
   Reporter reporter(options, plan.jobs.size(), [&] { interruption.request(); });
-  PendingNames names(folder->descriptor());
   const uint64_t memory = options.memory != 0 ? options.memory : available_memory();
   MemoryBudget budget(memory == 0 ? UINT64_MAX : memory, [&] {
-    reporter.say("holding conversions back so that those running at once fit in the " + gigabytes(memory) +
+    reporter.say("holding conversions back so that those running at once fit in the " + in_words(memory) +
                  " of memory available");
   });
   {
     std::lock_guard lock(run_parts);
     reporter_of_run = &reporter;
     budget_of_run = &budget;
-    names_of_run = &names;
     plan_of_run = &plan;
   }
   for (const Job& job : plan.jobs) {
-    if (!job.skip_reason.empty()) reporter.report({job.source, job.destination, 0, job.skip_reason});
+    if (!job.skip_reason.empty()) reporter.report({job.source, job.destination, 0, job.skip_reason, job.done});
   }
 
   // Each worker takes whole lanes, so two jobs writing the same destination
@@ -160,9 +197,16 @@ int run_conversions(const CliOptions& options) {
   std::atomic<size_t> next_lane{0};
   auto work = [&] {
     for (size_t lane = next_lane++; lane < plan.lanes.size(); lane = next_lane++) {
+      const Job* named_by = nullptr;  // the job whose source took the lane's name
       for (size_t index : plan.lanes[lane]) {
         if (interruption.requested()) return;
         const Job& job = plan.jobs[index];
+        if (named_by != nullptr && !options.overwrite) {
+          reporter.report({job.source, job.destination, 0,
+                           "skipped: " + quote(job.destination) + " is already the output of " + quote(named_by->source)});
+          reported[index] = 1;
+          continue;
+        }
         // Opened once: the estimate and the conversion read this very file.
         const engine::SourceFile source = engine::SourceFile::open(job.source);
         const uint64_t need = engine::conversion_memory(options.format, source, options.convert).value_or(0);
@@ -171,15 +215,17 @@ int run_conversions(const CliOptions& options) {
         const Outcome outcome = convert_one(job, source, options, *folder, names);
         running.remove(index);
         budget.release(need);
+        // A source that cannot be read leaves the name to the next one.
+        if (outcome.code != engine::kSourceMissing && outcome.code != engine::kUnreadable) named_by = &job;
         reporter.report(outcome);
         reported[index] = 1;
       }
     }
   };
-  const size_t worker_count = std::min<size_t>(options.jobs, plan.lanes.size());
+  const size_t worker_count = std::min<size_t>(jobs, plan.lanes.size());
   // -j bounds the threads at work, the engine's helpers included: one
   // conversion alone may use every thread -j allows.
-  engine::WorkerPool::shared().limit_busy_threads(options.jobs);
+  engine::WorkerPool::shared().limit_busy_threads(jobs);
   {
     std::vector<std::jthread> workers;
     for (size_t i = 1; i < worker_count; ++i) workers.emplace_back(work);
@@ -189,7 +235,6 @@ int run_conversions(const CliOptions& options) {
     std::lock_guard lock(run_parts);
     reporter_of_run = nullptr;
     budget_of_run = nullptr;
-    names_of_run = nullptr;
     plan_of_run = nullptr;
   }
 
@@ -201,9 +246,10 @@ int run_conversions(const CliOptions& options) {
         if (reported[index] == 0) reporter.report({job.source, job.destination, 0, "skipped: interrupted"});
       }
     }
+    reporter.finish();
     return kInterrupted;
   }
-  return reporter.all_written() ? kAllWritten : kSomeFailed;
+  return reporter.finish() ? kAllWritten : kSomeFailed;
 }
 
 }  // namespace quorvant::cli

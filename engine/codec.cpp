@@ -50,10 +50,10 @@ bool ImageWriter::open(const Destination& destination, const ImageBuffer& source
     return false;
   }
   destination_ = destination;
-  // A second descriptor of a file without a name, to name it by once the
-  // format has written and closed the first.
-  if (file.unnamed) unnamed_.reset(::fcntl(file.fd.get(), F_DUPFD_CLOEXEC, 0));
-  if ((file.unnamed && !unnamed_) || !start(std::move(file.fd), *picture, settings, std::move(progress))) {
+  // The format writes through its own descriptor and closes it; the file is
+  // published by the one it was made with.
+  pending_ = std::move(file.pending);
+  if (!start(std::move(file.fd), *picture, settings, std::move(progress))) {
     abandon();
     return false;
   }
@@ -63,7 +63,7 @@ bool ImageWriter::open(const Destination& destination, const ImageBuffer& source
 bool ImageWriter::write() {
   if (!destination_) return fail("the writer is not open");
   bool written = write_format();
-  if (written && unnamed_ && !destination_->publish(unnamed_.get())) {
+  if (written && pending_ && pending_->publish(true) != OutputFile::Published::kDone) {
     written = fail("cannot write " + destination_->name() + ": " + std::strerror(errno));
   }
   if (!written) {
@@ -76,9 +76,9 @@ bool ImageWriter::write() {
 
 void ImageWriter::abandon() {
   // The format's own objects let go of the file before it is discarded; a
-  // file without a name goes with its last descriptor.
+  // file not yet published goes with its OutputFile.
   const std::optional<Destination> destination = std::move(destination_);
-  const bool named = !unnamed_;
+  const bool named = !pending_;
   close();
   if (destination && named) destination->discard();
 }
@@ -87,7 +87,7 @@ void ImageWriter::close() {
   close_format();
   converted_.clear();
   destination_.reset();
-  unnamed_.reset();
+  pending_.reset();
 }
 
 }  // namespace quorvant::engine

@@ -144,7 +144,7 @@ class ImageWriter : public Codec {
 
   ImageBuffer converted_;
   std::optional<Destination> destination_;  // set while open
-  UniqueFd unnamed_;                        // the file to name when it is written, if it has no name yet
+  std::optional<OutputFile> pending_;       // the file to publish when it is written, if it has no name yet
 };
 
 // The needs of a 24-bit format whose header keeps sizes in 16-bit fields:

@@ -6,7 +6,6 @@
 
 #include <cerrno>
 
-#include "engine/unnamed_file.h"
 
 namespace quorvant::engine {
 
@@ -46,21 +45,13 @@ Destination::Created Destination::create() const {
   if (replaceable && !leaf.empty()) {
     const UniqueFd directory = open_folder(folder);
     if (!directory) return created;
-    created.fd = open_unnamed_file(directory.get());
-    if (created.fd) {
-      created.unnamed = true;
-      return created;
-    }
-    if (!unnamed_files_unsupported(errno)) return created;
+    created.pending = OutputFile::create(directory.get(), leaf);
+    if (created.pending) created.fd.reset(::fcntl(created.pending->descriptor(), F_DUPFD_CLOEXEC, 0));
+    if (!created.fd) created.pending.reset();
+    return created;
   }
   created.fd.reset(::open(name_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
   return created;
-}
-
-bool Destination::publish(int fd) const {
-  const auto [folder, leaf] = split_path(name_);
-  const UniqueFd directory = open_folder(folder);
-  return directory && replace_with_file(fd, directory.get(), leaf);
 }
 
 void Destination::discard() const {

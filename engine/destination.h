@@ -1,12 +1,12 @@
 // Where a writer puts its file: a path, or a file the caller has already
 // created and opened.
 //
-// A file written for a path has no name until it is complete (see
-// unnamed_file.h): a conversion that fails or is cut short, even by the end
+// A file written for a path gets the path only when it is complete (see
+// output_file.h): a conversion that fails or is cut short, even by the end
 // of the process, never leaves a broken file under the path, and never
 // spoils the file that was there before. Only where a path names something
-// that must be written through (a device, a link) or the file system has
-// no unnamed files is the path itself created or truncated.
+// that must be written through (a device, a link) is the path itself
+// opened and truncated.
 //
 // Writing through a file the caller opened lets a caller that must not
 // follow links (the command line writes into a folder others may write to)
@@ -14,8 +14,10 @@
 // name then.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "engine/output_file.h"
 #include "engine/unique_fd.h"
 
 namespace quorvant::engine {
@@ -31,17 +33,15 @@ class Destination {
   // what messages call it.
   static Destination open_file(int fd, std::string name);
 
-  // The file to write, empty and ready from offset 0. `unnamed`: it has no
-  // name yet, and publish() must give it the path once it is written.
+  // The file to write, empty and ready from offset 0. `pending`, when set,
+  // is the file to publish under the path once it is written (replacing
+  // what had it); without it the file already has its name.
   struct Created {
     UniqueFd fd;
-    bool unnamed = false;
+    std::optional<OutputFile> pending;
   };
   // Fails (an invalid fd, errno set) when the file cannot be made.
   Created create() const;
-
-  // Gives the unnamed file open as `fd` the path, replacing what had it.
-  bool publish(int fd) const;
 
   // After a failed write of a file that had a name: a regular file at the
   // path is removed (a device or a pipe stays), a caller's file is emptied

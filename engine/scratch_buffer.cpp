@@ -12,6 +12,7 @@
 #include <cstring>
 #include <utility>
 
+#include "engine/folder_entries.h"
 #include "engine/unique_fd.h"
 
 namespace quorvant::engine {
@@ -83,6 +84,22 @@ bool allocate(int fd, size_t size) {
 bool reserve(int fd, size_t size) { return size <= kLargestZeroFilled ? write_zeros(fd, size) : allocate(fd, size); }
 
 }  // namespace
+
+void remove_stale_scratch_files(std::string_view prefix) {
+  const UniqueFd folder(::open(temporary_folder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folder) return;
+  for_each_name(folder.get(), [&](const char* entry) {
+    const std::string_view name = entry;
+    if (!name.starts_with(prefix) || !name.ends_with(".tmp")) return;
+    const std::string_view counter = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+    if (counter.empty() || counter.find_first_not_of("0123456789") != std::string_view::npos) return;
+    struct stat info {};
+    if (::fstatat(folder.get(), entry, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+        info.st_uid == ::geteuid() && info.st_size == 0) {
+      ::unlinkat(folder.get(), entry, 0);
+    }
+  });
+}
 
 std::string temporary_folder() {
   const char* tmpdir = std::getenv("TMPDIR");

@@ -59,4 +59,11 @@ class ScratchBuffer {
 // The folder where scratch files go: $TMPDIR when set and not empty, else /tmp.
 std::string temporary_folder();
 
+// Removes from the temporary folder the scratch files a killed process
+// left: this user's empty files named "<prefix><counter>.tmp". A live
+// buffer's name is gone as soon as its file is made and mapped; one whose
+// name is taken away in the moment between loses nothing, since it keeps
+// its file open and never uses the name again.
+void remove_stale_scratch_files(std::string_view prefix = "CSWCLASS");
+
 }  // namespace quorvant::engine

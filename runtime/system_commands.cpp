@@ -1,4 +1,5 @@
 // The core commands on files, folders and processes.
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -35,9 +36,21 @@ void run_program(ValueRecord* result, int32_t count, ValueRecord* args) {
   for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
   pid_t child = 0;
+  // The program starts with the usual handling of the signals this one
+  // ignores (a file-size limit), not with ours.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGXFSZ);
+  sigaddset(&defaults, SIGPIPE);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   // posix_spawnp returns once the program is running, or fails when it
   // cannot start.
-  if (::posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return;
+  const int failed = ::posix_spawnp(&child, argv[0], nullptr, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
+  if (failed != 0) return;
   if (wait) {
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {

@@ -22,6 +22,14 @@ TEST(PictureExtension, KnowsTheReadableFormatsInAnyCase) {
 class CollectTest : public ::testing::Test {
  protected:
   testing::TempFolder root_;
+  // The paths found for inputs given on the command line.
+  static std::vector<std::string> paths(const std::vector<std::string>& given, bool recursive) {
+    std::vector<Input> inputs;
+    for (const std::string& input : given) inputs.push_back({input, input});
+    std::vector<std::string> found;
+    for (const Source& source : collect_sources(inputs, recursive)) found.push_back(source.path);
+    return found;
+  }
   void touch(const std::string& relative) {
     std::filesystem::create_directories(std::filesystem::path(root_.file(relative)).parent_path());
     testing::write_bytes(root_.file(relative), {0});
@@ -34,10 +42,7 @@ TEST_F(CollectTest, FolderGivesItsPicturesInNameOrder) {
   touch("notes.txt");
   touch("sub/c.bmp");
   std::filesystem::create_directories(root_.file("folder.jpg"));  // a folder with a picture's name
-  const auto found = collect_sources({root_.path()}, false);
-  ASSERT_EQ(found.size(), 2u);
-  EXPECT_EQ(found[0], root_.file("a.JPG"));
-  EXPECT_EQ(found[1], root_.file("b.png"));
+  EXPECT_EQ(paths({root_.path()}, false), (std::vector<std::string>{root_.file("a.JPG"), root_.file("b.png")}));
 }
 
 TEST_F(CollectTest, RecursiveDescendsIntoSubFoldersButNotThroughLinks) {
@@ -45,18 +50,35 @@ TEST_F(CollectTest, RecursiveDescendsIntoSubFoldersButNotThroughLinks) {
   touch("sub/b.tif");
   touch("sub/deeper/c.pcx");
   std::filesystem::create_directory_symlink(root_.path(), root_.file("sub/loop"));
-  const auto found = collect_sources({root_.path()}, true);
-  EXPECT_EQ(found,
+  EXPECT_EQ(paths({root_.path()}, true),
             (std::vector<std::string>{root_.file("a.jpg"), root_.file("sub/b.tif"), root_.file("sub/deeper/c.pcx")}));
 }
 
 TEST_F(CollectTest, NamedFilesAreTakenAsTheyAreAndOnlyOnce) {
   touch("a.jpg");
   touch("data.bin");
-  const auto found = collect_sources(
+  const auto found = paths(
       {root_.file("data.bin"), root_.file("missing.jpg"), root_.file("a.jpg"), root_.path(), root_.path() + "/./a.jpg"},
       false);
   EXPECT_EQ(found, (std::vector<std::string>{root_.file("data.bin"), root_.file("missing.jpg"), root_.file("a.jpg")}));
+}
+
+// Where --keep-folders puts each picture: below the folder given as input,
+// or the folder part of a name as it was given (a list's names are found
+// below the list's folder but keep their own); never above the output.
+TEST_F(CollectTest, KeptFoldersAreWhereEachPictureIsBelowItsInput) {
+  touch("top.jpg");
+  touch("a/b/deep.png");
+  const std::vector<Input> inputs = {{root_.path(), root_.path()},
+                                     {root_.file("x/listed.jpg"), "x/./listed.jpg"},
+                                     {"/abs/given.jpg", "/abs/given.jpg"},
+                                     {root_.file("up.jpg"), "../up.jpg"}};
+  std::vector<std::pair<std::string, std::optional<std::string>>> found;
+  for (const Source& source : collect_sources(inputs, true)) found.emplace_back(source.path, source.folder);
+  const std::vector<std::pair<std::string, std::optional<std::string>>> expected = {
+      {root_.file("top.jpg"), ""},           {root_.file("a/b/deep.png"), "a/b"}, {root_.file("x/listed.jpg"), "x"},
+      {"/abs/given.jpg", "abs"},             {root_.file("up.jpg"), std::nullopt}};
+  EXPECT_EQ(found, expected);
 }
 
 }  // namespace

@@ -1,4 +1,7 @@
-#include "cli/pending_output.h"
+// Files published under their names only when complete, in the output
+// folder and the folders below it.
+#include "cli/output_folder.h"
+#include "engine/output_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -6,29 +9,32 @@
 
 #include <filesystem>
 
+#include "engine/destination.h"
 #include "tests/support/test_support.h"
 
 namespace quorvant::cli {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using engine::OutputFile;
+using engine::PrivateNames;
 
 // Both ways of keeping a file pending: without a name (O_TMPFILE) and under
 // a private name, for file systems without unnamed files.
-class PendingOutputTest : public ::testing::TestWithParam<bool> {
+class OutputFileTest : public ::testing::TestWithParam<bool> {
  protected:
   testing::TempFolder out_;
   testing::TempFolder elsewhere_;
   std::string why_;
   std::optional<OutputFolder> folder_ = OutputFolder::open(out_.path(), why_);
-  PendingNames names_{folder_->descriptor()};
+  PrivateNames names_;
 
-  std::optional<PendingOutput> pending(const std::string& name) {
-    return PendingOutput::create(*folder_, name, "'" + name + "'", names_, GetParam());
+  std::optional<OutputFile> pending(const std::string& name) {
+    return OutputFile::create(folder_->descriptor(), name, &names_, GetParam());
   }
   // Writes through the descriptor, as the engine does.
-  static void write(const PendingOutput& pending, const Bytes& bytes) {
-    const engine::UniqueFd fd = pending.destination().create().fd;
+  static void write(const OutputFile& pending, const Bytes& bytes) {
+    const engine::UniqueFd fd = engine::Destination::open_file(pending.descriptor(), "x").create().fd;
     ASSERT_TRUE(fd);
     ASSERT_EQ(::write(fd.get(), bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
   }
@@ -41,22 +47,22 @@ class PendingOutputTest : public ::testing::TestWithParam<bool> {
   }
 };
 
-TEST_P(PendingOutputTest, PublishesOnlyWhereNothingIsInTheWay) {
+TEST_P(OutputFileTest, PublishesOnlyWhereNothingIsInTheWay) {
   {
     auto file = pending("x.bmp");
     ASSERT_TRUE(file);
     EXPECT_EQ(file->named(), !GetParam());
     write(*file, {7});
-    EXPECT_EQ(file->publish(false), PendingOutput::Published::kDone);
+    EXPECT_EQ(file->publish(false), OutputFile::Published::kDone);
   }
   EXPECT_EQ(testing::read_bytes(out_.file("x.bmp")), (Bytes{7}));
   {
     auto file = pending("x.bmp");
     ASSERT_TRUE(file);
     write(*file, {8});
-    EXPECT_EQ(file->publish(false), PendingOutput::Published::kDestinationExists);
+    EXPECT_EQ(file->publish(false), OutputFile::Published::kDestinationExists);
     EXPECT_EQ(testing::read_bytes(out_.file("x.bmp")), (Bytes{7}));
-    EXPECT_EQ(file->publish(true), PendingOutput::Published::kDone);
+    EXPECT_EQ(file->publish(true), OutputFile::Published::kDone);
   }
   EXPECT_EQ(testing::read_bytes(out_.file("x.bmp")), (Bytes{8}));
   {
@@ -67,7 +73,7 @@ TEST_P(PendingOutputTest, PublishesOnlyWhereNothingIsInTheWay) {
   EXPECT_EQ(entries(), (std::vector<std::string>{"x.bmp"})) << "an unpublished file leaves nothing";
 }
 
-TEST_P(PendingOutputTest, NeverWritesOrPublishesThroughALink) {
+TEST_P(OutputFileTest, NeverWritesOrPublishesThroughALink) {
   testing::write_bytes(elsewhere_.file("victim"), {1, 2, 3});
   ASSERT_EQ(::symlink(elsewhere_.file("victim").c_str(), out_.file("x.bmp").c_str()), 0);
   auto file = pending("x.bmp");
@@ -80,17 +86,17 @@ TEST_P(PendingOutputTest, NeverWritesOrPublishesThroughALink) {
     }
   }
   write(*file, {4, 5});
-  EXPECT_EQ(file->publish(false), PendingOutput::Published::kDestinationExists) << "a link is in the way";
+  EXPECT_EQ(file->publish(false), OutputFile::Published::kDestinationExists) << "a link is in the way";
   struct stat info {};
   if (file->named()) {
     // The file whose name was taken away cannot get a name again: nothing
     // is published, and nothing is written anywhere else either.
-    EXPECT_EQ(file->publish(true), PendingOutput::Published::kFailed);
+    EXPECT_EQ(file->publish(true), OutputFile::Published::kFailed);
     file.reset();
     ASSERT_EQ(::lstat(out_.file("x.bmp").c_str(), &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));
   } else {
-    EXPECT_EQ(file->publish(true), PendingOutput::Published::kDone);
+    EXPECT_EQ(file->publish(true), OutputFile::Published::kDone);
     file.reset();
     ASSERT_EQ(::lstat(out_.file("x.bmp").c_str(), &info), 0);
     EXPECT_TRUE(S_ISREG(info.st_mode)) << "the link itself was replaced";
@@ -99,31 +105,31 @@ TEST_P(PendingOutputTest, NeverWritesOrPublishesThroughALink) {
   EXPECT_EQ(testing::read_bytes(elsewhere_.file("victim")), (Bytes{1, 2, 3}));
 }
 
-TEST_P(PendingOutputTest, TakesTheLongestNamesAFolderHolds) {
+TEST_P(OutputFileTest, TakesTheLongestNamesAFolderHolds) {
   const std::string name = std::string(251, 'n') + ".png";  // 255 bytes
   auto file = pending(name);
   ASSERT_TRUE(file);
   write(*file, {6});
-  EXPECT_EQ(file->publish(false), PendingOutput::Published::kDone);
+  EXPECT_EQ(file->publish(false), OutputFile::Published::kDone);
   EXPECT_EQ(testing::read_bytes(out_.file(name)), (Bytes{6}));
 }
 
-INSTANTIATE_TEST_SUITE_P(BothWays, PendingOutputTest, ::testing::Values(true, false),
+INSTANTIATE_TEST_SUITE_P(BothWays, OutputFileTest, ::testing::Values(true, false),
                          [](const auto& way) { return way.param ? "Unnamed" : "PrivateName"; });
 
-TEST(PendingNames, RemovingThemAllLeavesNothingAndStopsNewOnes) {
+TEST(PrivateNames, RemovingThemAllLeavesNothingAndStopsNewOnes) {
   testing::TempFolder out;
   std::string why;
   const auto folder = OutputFolder::open(out.path(), why);
   ASSERT_TRUE(folder) << why;
-  PendingNames names(folder->descriptor());
-  auto first = PendingOutput::create(*folder, "a.png", "a", names, false);
-  auto second = PendingOutput::create(*folder, "b.png", "b", names, false);
+  PrivateNames names;
+  auto first = OutputFile::create(folder->descriptor(), "a.png", &names, false);
+  auto second = OutputFile::create(folder->descriptor(), "b.png", &names, false);
   ASSERT_TRUE(first && second);
   EXPECT_FALSE(std::filesystem::is_empty(out.path()));
   names.remove_all();
   EXPECT_TRUE(std::filesystem::is_empty(out.path()));
-  EXPECT_FALSE(PendingOutput::create(*folder, "c.png", "c", names, false));
+  EXPECT_FALSE(OutputFile::create(folder->descriptor(), "c.png", &names, false));
 }
 
 TEST(OutputFolderOpen, MakesMissingFoldersAndSaysWhyWhenItCannot) {
