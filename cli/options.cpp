@@ -42,7 +42,8 @@ std::vector<Input> listed_inputs(const std::string& list, const std::vector<std:
   const std::filesystem::path folder = list == "-" ? std::filesystem::path() : std::filesystem::path(list).parent_path();
   std::vector<Input> inputs;
   for (const std::string& name : names) {
-    const std::filesystem::path listed(name);
+    // find's "./photos/x.jpg" is "photos/x.jpg".
+    const std::filesystem::path listed(name.starts_with("./") ? name.substr(2) : name);
     const bool relative_to_list = listed.is_relative() && !folder.empty();
     inputs.push_back({relative_to_list ? (folder / listed).string() : name, name});
   }

@@ -77,7 +77,7 @@ void Reporter::print_error_line(const std::string& line) {
 }
 
 void Reporter::say(const std::string& line) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(error_mutex_);
   print_error_line("quorvant-convert: " + terminal_text(line));
 }
 
@@ -103,22 +103,41 @@ void Reporter::announce_loop() {
 }
 
 void Reporter::report(const Outcome& outcome) {
-  std::lock_guard lock(mutex_);
   if (!outcome.succeeded()) {
     ++failures_;
+    std::lock_guard lock(error_mutex_);
     print_error_line("quorvant-convert: " + quote(outcome.source) + ": " + terminal_text(outcome.message));
   }
-  if (json_ && !closed_) {
-    errno = 0;
-    if (std::printf("%s\n", json_line(outcome).c_str()) < 0 || std::fflush(stdout) != 0) note_lost_report(errno);
+  if (json_) print_json_line(json_line(outcome));
+  if (bar_) {
+    std::lock_guard lock(error_mutex_);
+    bar_->advance();
   }
-  if (bar_) bar_->advance();
+}
+
+void Reporter::print_json_line(const std::string& line) {
+  std::lock_guard lock(output_mutex_);
+  if (output_closed_) return;
+  errno = 0;
+  if (std::printf("%s\n", line.c_str()) >= 0 && std::fflush(stdout) == 0) return;
+  const int error = errno;
+  output_closed_ = true;
+  std::lock_guard error_lock(error_mutex_);
+  note_lost_report(error);
 }
 
 bool Reporter::finish() {
-  std::lock_guard lock(mutex_);
-  errno = 0;
-  if (json_ && !closed_ && (std::fflush(stdout) != 0 || std::ferror(stdout) != 0)) note_lost_report(errno);
+  if (json_) {
+    std::lock_guard lock(output_mutex_);
+    errno = 0;
+    if (!output_closed_ && (std::fflush(stdout) != 0 || std::ferror(stdout) != 0)) {
+      const int error = errno;
+      output_closed_ = true;
+      std::lock_guard error_lock(error_mutex_);
+      note_lost_report(error);
+    }
+  }
+  std::lock_guard lock(error_mutex_);
   return failures_ == 0 && !report_lost_;
 }
 

@@ -56,14 +56,20 @@ class Reporter {
   bool finish();
 
  private:
+  // These two are called with error_mutex_ held.
   void print_error_line(const std::string& line);
   void note_closed_output();
   void note_lost_report(int error);
+  void print_json_line(const std::string& line);
   void announce_loop();
 
   const bool json_;
   std::function<void()> on_closed_;
-  std::mutex mutex_;  // held while printing: may wait for the output
+  // Each held while printing to its stream: one may wait for a full pipe
+  // while the other goes on.
+  std::mutex error_mutex_;   // standard error, the bar, closed_ and report_lost_
+  std::mutex output_mutex_;  // standard output and output_closed_
+  bool output_closed_ = false;  // no more report lines: standard output failed
   std::unique_ptr<ProgressBar> bar_;
   std::atomic<size_t> failures_{0};
   bool closed_ = false;

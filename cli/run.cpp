@@ -19,6 +19,7 @@
 #include "cli/plan.h"
 #include "cli/report.h"
 #include "engine/convert.h"
+#include "engine/loader.h"
 #include "engine/output_file.h"
 #include "engine/scratch_buffer.h"
 #include "engine/worker_pool.h"
@@ -39,11 +40,34 @@ Outcome cannot_write(Outcome outcome, const std::string& why) {
   return outcome;
 }
 
-Outcome convert_one(const Job& job, const engine::SourceFile& source, const CliOptions& options, OutputFolder& folder,
-                    engine::PrivateNames& names) {
+// What the reader that takes the source finds in its header; nothing when
+// no reader takes it. A header that could not be read for lack of memory
+// is taken as one of unknown size (the conversion will tell).
+std::optional<engine::PictureHeader> header_of(const engine::SourceFile& source) {
+  try {
+    return engine::read_picture_header(source);
+  } catch (const std::bad_alloc&) {
+    return engine::PictureHeader{};
+  }
+}
+
+// Converts the job's source, whose header is `header` (nothing: no reader
+// takes it).
+Outcome convert_one(const Job& job, const engine::SourceFile& source, const std::optional<engine::PictureHeader>& header,
+                    const CliOptions& options, OutputFolder& folder, engine::PrivateNames& names) {
   Outcome outcome{job.source, job.destination, source.status(), source.failure()};
-  // A missing or unreadable source is found before any file is made.
-  if (!source) {
+  // A source that is missing, or that no reader takes, is reported before
+  // any file or folder is made for it; the loader says why.
+  if (source && !header) {
+    engine::ImageBuffer nothing;
+    std::string why;
+    outcome.code = engine::load_picture(source, nothing, &why);
+    outcome.message = why;
+    // No reader took it a moment ago: it is being rewritten.
+    if (outcome.code == engine::kLoaded) outcome = {job.source, job.destination, engine::kUnreadable,
+                                                    "the file changed while it was read"};
+  }
+  if (!source || !header) {
     if (outcome.message.empty()) outcome.message = describe_result(outcome.code, quote(job.destination));
     return outcome;
   }
@@ -209,10 +233,11 @@ int run_conversions(const CliOptions& options) {
         }
         // Opened once: the estimate and the conversion read this very file.
         const engine::SourceFile source = engine::SourceFile::open(job.source);
-        const uint64_t need = engine::conversion_memory(options.format, source, options.convert).value_or(0);
+        const std::optional<engine::PictureHeader> header = header_of(source);
+        const uint64_t need = header ? engine::conversion_memory(options.format, *header, options.convert) : 0;
         if (!budget.acquire(need)) return;
         running.add(index);
-        const Outcome outcome = convert_one(job, source, options, *folder, names);
+        const Outcome outcome = convert_one(job, source, header, options, *folder, names);
         running.remove(index);
         budget.release(need);
         // A source that cannot be read leaves the name to the next one.

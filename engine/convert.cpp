@@ -137,25 +137,20 @@ Conversion convert_picture(TargetFormat format, const SourceFile& source, const 
   return {kWritten, {}};
 }
 
-std::optional<uint64_t> conversion_memory(TargetFormat format, const SourceFile& source,
-                                          const ConvertOptions& options) try {
-  const std::optional<PictureHeader> header = read_picture_header(source);
-  if (!header) return std::nullopt;
+uint64_t conversion_memory(TargetFormat format, const PictureHeader& header, const ConvertOptions& options) {
   const Recipe& recipe = kRecipes[static_cast<int>(format)];
   const std::unique_ptr<ImageWriter> writer = recipe.make();
   const WriteSettings settings = recipe.settings(options);
   const WriterNeeds needs = writer->needs(settings);
-  const auto pixels = static_cast<uint64_t>(header->width) * static_cast<uint64_t>(header->height);
+  const auto pixels = static_cast<uint64_t>(header.width) * static_cast<uint64_t>(header.height);
   // The reader's working memory is gone before the writer starts: the peak
   // is the picture and the larger of the two stages' own needs. A picture
   // not already in the writer's form is copied into it (an 8-bit picture
   // may be a palette picture: counted as one that is copied).
   const uint64_t copy =
-      (header->bits != needs.bits || needs.palette_count != 0 || header->bits == 8) ? pixels * (needs.bits / 8) : 0;
-  const uint64_t writing = copy + writer->working_memory(settings, header->width, header->height);
-  return pixels * (header->bits / 8) + std::max(header->working_bytes, writing);
-} catch (const std::bad_alloc&) {
-  return std::nullopt;
+      (header.bits != needs.bits || needs.palette_count != 0 || header.bits == 8) ? pixels * (needs.bits / 8) : 0;
+  const uint64_t writing = copy + writer->working_memory(settings, header.width, header.height);
+  return pixels * (header.bits / 8) + std::max(header.working_bytes, writing);
 }
 
 }  // namespace quorvant::engine

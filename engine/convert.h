@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/codec.h"
 #include "engine/destination.h"
 #include "engine/result_codes.h"
 #include "engine/source_file.h"
@@ -42,12 +43,11 @@ Conversion convert_picture(TargetFormat format, const std::string& source, const
 Conversion convert_picture(TargetFormat format, const SourceFile& source, const Destination& destination,
                            const ConvertOptions& options = {});
 
-// About how much memory converting `source` takes at its peak, in bytes:
+// About how much memory converting a picture takes at its peak, in bytes:
 // the picture, and the larger of the reader's working memory and the
 // writer's (the copy of the picture the target's form needs, and what the
-// target's library keeps); nothing when no reader accepts the file. Read
-// from the file's header only.
-std::optional<uint64_t> conversion_memory(TargetFormat format, const SourceFile& source,
-                                          const ConvertOptions& options = {});
+// target's library keeps), from what its reader found in its header
+// (read_picture_header in loader.h).
+uint64_t conversion_memory(TargetFormat format, const PictureHeader& header, const ConvertOptions& options = {});
 
 }  // namespace quorvant::engine
