@@ -79,31 +79,40 @@ void WorkerPool::help() {
     work_or_stop_.wait(lock, [&] { return stopping_ || (batch = claim(index)) != nullptr; });
     if (stopping_) return;
     ++busy_helpers_;
-    lock.unlock();
-    (*batch->part)(index);
-    lock.lock();
+    run_part(*batch, index, lock);
     --busy_helpers_;
-    if (++batch->finished == batch->count) batch_done_.notify_all();
+    if (batch->finished == batch->count) batch_done_.notify_all();
   }
+}
+
+void WorkerPool::run_part(Batch& batch, size_t index, std::unique_lock<std::mutex>& lock) {
+  lock.unlock();
+  std::exception_ptr failure;
+  try {
+    (*batch.part)(index);
+  } catch (...) {
+    // No exception may leave a helper thread: it goes to the caller.
+    failure = std::current_exception();
+  }
+  lock.lock();
+  if (failure && !batch.failure) batch.failure = failure;
+  ++batch.finished;
 }
 
 void WorkerPool::run(size_t count, const std::function<void(size_t)>& part) {
   if (count == 0) return;
   std::unique_lock lock(mutex_);
   start_helpers();
-  Batch& batch = batches_.emplace_back(Batch{&part, count});
+  Batch& batch = batches_.emplace_back(Batch{&part, count, 0, 0, nullptr});
   const auto position = std::prev(batches_.end());
   work_or_stop_.notify_all();
   // The calling thread works through its own batch too.
-  while (batch.next < batch.count) {
-    const size_t index = batch.next++;
-    lock.unlock();
-    part(index);
-    lock.lock();
-    ++batch.finished;
-  }
+  while (batch.next < batch.count) run_part(batch, batch.next++, lock);
   batch_done_.wait(lock, [&] { return batch.finished == batch.count; });
+  const std::exception_ptr failure = batch.failure;
   batches_.erase(position);
+  lock.unlock();
+  if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace quorvant::engine

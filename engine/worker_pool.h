@@ -12,6 +12,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <list>
 #include <mutex>
@@ -34,7 +35,9 @@ class WorkerPool {
   static WorkerPool& shared();
 
   // Runs part(0) … part(count − 1), on the calling thread and on helpers
-  // that are free; returns when every part is done. Parts must not throw.
+  // that are free; returns when every part is done. A part that throws
+  // (out of memory, say) fails the run: the first exception is thrown here,
+  // on the calling thread, once every part has ended.
   void run(size_t count, const std::function<void(size_t)>& part);
 
   unsigned cores() const { return cores_; }
@@ -60,7 +63,11 @@ class WorkerPool {
     size_t count;
     size_t next = 0;      // the first part nobody has taken
     size_t finished = 0;  // parts done
+    std::exception_ptr failure;  // what the first part that failed threw
   };
+
+  // Runs one part of `batch`, with the lock held on entry and on return.
+  void run_part(Batch& batch, size_t index, std::unique_lock<std::mutex>& lock);
 
   void help();
   // Takes the next part of any batch, when a core is free for a helper.

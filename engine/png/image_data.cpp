@@ -3,9 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
-#include <new>
 #include <span>
 #include <vector>
 
@@ -82,7 +80,7 @@ class ImageData {
       }
       const bool last = pass == 7;
       buffer_.resize(end);
-      if (!filter_rows(rows)) throw std::bad_alloc();
+      filter_rows(rows);
       if (!deflate_.add(buffer_, history, last, compressed_)) return false;
       if (!write_chunks(last)) return false;
       if (rows.empty()) {
@@ -109,8 +107,7 @@ class ImageData {
     }
   }
 
-  // False when memory ran out.
-  bool filter_rows(const std::vector<StreamRow>& rows) {
+  void filter_rows(const std::vector<StreamRow>& rows) {
     // Groups of consecutive rows of about kFilterGroup bytes each.
     std::vector<size_t> group_starts;
     for (size_t i = 0, bytes = kFilterGroup; i < rows.size(); ++i) {
@@ -121,16 +118,9 @@ class ImageData {
       bytes += 1 + row_bytes(rows[i].pass);
     }
     group_starts.push_back(rows.size());
-    std::atomic<bool> ok{true};
     pool_.run(group_starts.size() - 1, [&](size_t group) {
-      // Parts run on helper threads too, which no exception may leave.
-      try {
-        filter_group({rows.data() + group_starts[group], rows.data() + group_starts[group + 1]});
-      } catch (const std::bad_alloc&) {
-        ok = false;
-      }
+      filter_group({rows.data() + group_starts[group], rows.data() + group_starts[group + 1]});
     });
-    return ok;
   }
 
   void filter_group(std::span<const StreamRow> rows) {

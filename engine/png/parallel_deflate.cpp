@@ -1,8 +1,6 @@
 #include "engine/png/parallel_deflate.h"
 
 #include <algorithm>
-#include <atomic>
-#include <new>
 
 #include "engine/byte_order.h"
 
@@ -17,34 +15,39 @@ struct Block {
   bool ok = false;
 };
 
-// A raw deflate stream (no zlib header; the joined stream gets one) that
-// ends its block with a sync flush, or ends the stream.
-bool deflate_block(std::span<const uint8_t> data, Block& block, bool ends_stream, int strategy) {
+// A deflate stream that is ended however its function is left.
+struct Deflater {
   z_stream z{};
-  if (deflateInit2(&z, 6, Z_DEFLATED, -15, 8, strategy) != Z_OK) return false;
-  bool ok = true;
+  bool ready = false;
+  ~Deflater() {
+    if (ready) deflateEnd(&z);
+  }
+};
+
+// A raw deflate stream (no zlib header; the joined stream gets one) that
+// ends its block with a sync flush, or ends the stream. Running out of
+// memory throws, and the pool hands that to the conversion.
+bool deflate_block(std::span<const uint8_t> data, Block& block, bool ends_stream, int strategy) {
+  Deflater deflater;
+  z_stream& z = deflater.z;
+  deflater.ready = deflateInit2(&z, 6, Z_DEFLATED, -15, 8, strategy) == Z_OK;
+  if (!deflater.ready) return false;
   const size_t dictionary_begin = block.begin > ParallelDeflate::kWindow ? block.begin - ParallelDeflate::kWindow : 0;
-  if (block.begin > dictionary_begin) {
-    ok = deflateSetDictionary(&z, data.data() + dictionary_begin, static_cast<uInt>(block.begin - dictionary_begin)) ==
-         Z_OK;
+  if (block.begin > dictionary_begin &&
+      deflateSetDictionary(&z, data.data() + dictionary_begin, static_cast<uInt>(block.begin - dictionary_begin)) !=
+          Z_OK) {
+    return false;
   }
   const size_t length = block.end - block.begin;
-  try {
-    block.compressed.resize(deflateBound(&z, length) + 64);
-  } catch (const std::bad_alloc&) {
-    ok = false;
-  }
-  if (ok) {
-    z.next_in = const_cast<Bytef*>(data.data() + block.begin);
-    z.avail_in = static_cast<uInt>(length);
-    z.next_out = block.compressed.data();
-    z.avail_out = static_cast<uInt>(block.compressed.size());
-    const int result = deflate(&z, ends_stream ? Z_FINISH : Z_SYNC_FLUSH);
-    // The bound leaves room for everything, so one call finishes.
-    ok = (ends_stream ? result == Z_STREAM_END : result == Z_OK) && z.avail_in == 0;
-    block.compressed.resize(z.total_out);
-  }
-  deflateEnd(&z);
+  block.compressed.resize(deflateBound(&z, length) + 64);
+  z.next_in = const_cast<Bytef*>(data.data() + block.begin);
+  z.avail_in = static_cast<uInt>(length);
+  z.next_out = block.compressed.data();
+  z.avail_out = static_cast<uInt>(block.compressed.size());
+  const int result = deflate(&z, ends_stream ? Z_FINISH : Z_SYNC_FLUSH);
+  // The bound leaves room for everything, so one call finishes.
+  const bool ok = (ends_stream ? result == Z_STREAM_END : result == Z_OK) && z.avail_in == 0;
+  block.compressed.resize(z.total_out);
   block.adler = adler32(1, data.data() + block.begin, static_cast<uInt>(length));
   return ok;
 }

@@ -351,5 +351,30 @@ TEST(WorkerPool, OneConversionGetsTheOtherCores) {
   EXPECT_TRUE(helped);
 }
 
+// A helper's part that runs out of memory fails the run on the caller's
+// thread, after every other part has ended; the pool goes on working.
+TEST(WorkerPool, APartsFailureComesBackToTheCaller) {
+  WorkerPool pool(2);
+  const WorkerPool::ConversionSlot slot(pool);
+  const std::thread::id caller = std::this_thread::get_id();
+  std::atomic<bool> helper_ran{false};
+  std::atomic<int> ended{0};
+  EXPECT_THROW(pool.run(2,
+                        [&](size_t) {
+                          if (std::this_thread::get_id() != caller) {
+                            helper_ran = true;
+                            throw std::bad_alloc();
+                          }
+                          testing::eventually([&] { return helper_ran.load(); });
+                          ++ended;
+                        }),
+               std::bad_alloc);
+  EXPECT_TRUE(helper_ran);
+  EXPECT_EQ(ended, 1) << "the caller's own part ran to its end first";
+  std::atomic<int> parts{0};
+  pool.run(3, [&](size_t) { ++parts; });
+  EXPECT_EQ(parts, 3);
+}
+
 }  // namespace
 }  // namespace quorvant::engine
