@@ -1,6 +1,7 @@
 // quorvant-convert run as a whole program, the way a script runs it.
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,7 +10,9 @@
 #include <filesystem>
 #include <set>
 #include <sstream>
+#include <variant>
 
+#include "cli/options.h"
 #include "tests/support/test_support.h"
 
 namespace quorvant::cli {
@@ -43,10 +46,11 @@ class CommandLineTest : public ::testing::Test {
   }
 
   // Runs the program in the work folder with standard output and error
-  // captured (neither is a terminal).
-  ProcessRun run(const std::string& arguments) {
-    const std::string command = "cd " + shell_quote(work_.path()) + " && " + shell_quote(QUORVANT_CONVERT) + " " +
-                                arguments + " >out.txt 2>err.txt";
+  // captured (neither is a terminal), or standard output redirected as
+  // `output` says.
+  ProcessRun run(const std::string& arguments, const std::string& output = ">out.txt") {
+    const std::string command = "cd " + shell_quote(work_.path()) + " && : >out.txt && " +
+                                shell_quote(QUORVANT_CONVERT) + " " + arguments + " " + output + " 2>err.txt";
     const int raw = std::system(command.c_str());
     ProcessRun result;
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -127,6 +131,94 @@ TEST_F(CommandLineTest, TwoInputsNeverShareAnOutput) {
             testing::decode_with_djpeg(pictures_.file("one.jpg")).samples);
 }
 
+// A damaged a/IMG_0001.jpg, or a sidecar IMG_0001.xmp in a list, does not
+// take the name IMG_0001.png from the picture b/IMG_0001.jpg: a name
+// belongs to a source once it has been found readable. --keep-folders
+// writes both pictures of one name; --skip-existing makes a second run of
+// the same batch succeed.
+TEST_F(CommandLineTest, ANameBelongsToTheFirstSourceThatCanBeRead) {
+  std::filesystem::create_directories(pictures_.file("tree/a"));
+  std::filesystem::create_directories(pictures_.file("tree/b"));
+  std::filesystem::create_directories(pictures_.file("tree/c"));
+  testing::write_bytes(pictures_.file("tree/a/IMG_0001.jpg"), {'d', 'a', 'm', 'a', 'g', 'e', 'd'});
+  std::filesystem::copy_file(testing::corpus("jpeg/testorig.jpg"), pictures_.file("tree/b/IMG_0001.jpg"));
+  std::filesystem::copy_file(testing::corpus("jpeg/testimgint.jpg"), pictures_.file("tree/c/IMG_0001.jpg"));
+  const std::string tree = shell_quote(pictures_.file("tree"));
+  const auto b_pixels = testing::decode_with_djpeg(pictures_.file("tree/b/IMG_0001.jpg")).samples;
+
+  const ProcessRun first = run("--to bmp -r -o out " + tree);
+  EXPECT_EQ(first.status, 1);
+  EXPECT_NE(first.err.find("a/IMG_0001.jpg': not a picture"), std::string::npos) << first.err;
+  EXPECT_NE(first.err.find("c/IMG_0001.jpg': skipped: 'out/IMG_0001.bmp' is already the output of '" +
+                           pictures_.file("tree/b/IMG_0001.jpg") + "'"),
+            std::string::npos)
+      << first.err;
+  EXPECT_EQ(testing::decode_with_netpbm_bmp(work_.file("out/IMG_0001.bmp")).samples, b_pixels);
+
+  const ProcessRun again = run("--to bmp -r -q --skip-existing --json -o out " + tree);
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(lines(again.out).size(), 3u);
+  for (const std::string& line : lines(again.out)) EXPECT_NE(line.find("\"message\": \"exists\""), std::string::npos);
+
+  const std::string list = "IMG_0001.xmp\nb/IMG_0001.jpg\n";
+  testing::write_bytes(pictures_.file("tree/sidecars.txt"), {list.begin(), list.end()});
+  testing::write_bytes(pictures_.file("tree/IMG_0001.xmp"), {'<', 'x', '/', '>'});
+  const ProcessRun listed = run("--to bmp -q -o listed --files-from " + shell_quote(pictures_.file("tree/sidecars.txt")));
+  EXPECT_EQ(testing::decode_with_netpbm_bmp(work_.file("listed/IMG_0001.bmp")).samples, b_pixels) << listed.err;
+
+  const ProcessRun kept = run("--to bmp -r -q --keep-folders -o kept " + tree);
+  EXPECT_EQ(kept.status, 1);
+  EXPECT_EQ(testing::decode_with_netpbm_bmp(work_.file("kept/b/IMG_0001.bmp")).samples, b_pixels);
+  EXPECT_TRUE(testing::file_exists(work_.file("kept/c/IMG_0001.bmp")));
+  EXPECT_FALSE(testing::file_exists(work_.file("kept/a"))) << "no folder for a picture that cannot be read";
+}
+
+// When the report cannot be written (a full disk, a closed output), the
+// run fails instead of losing it in silence.
+TEST_F(CommandLineTest, AReportThatCannotBeWrittenFailsTheRun) {
+  const std::string one = shell_quote(pictures_.file("one.jpg"));
+  for (const std::string& where : {std::string(">/dev/full"), std::string(">&-")}) {
+    const ProcessRun r = run("--to bmp --json --overwrite -o out " + one, where);
+    EXPECT_EQ(r.status, 1) << where;
+    EXPECT_NE(r.err.find("cannot write the report on standard output"), std::string::npos) << where << ": " << r.err;
+    EXPECT_TRUE(testing::file_exists(work_.file("out/one.bmp"))) << where;
+  }
+}
+
+// -j follows the cores the process may run on (taskset, a cgroup's cpuset,
+// Slurm's binding), and the files it may hold open.
+TEST_F(CommandLineTest, JobsFollowTheCoresAndFilesTheProcessMayUse) {
+  cpu_set_t all;
+  ASSERT_EQ(::sched_getaffinity(0, sizeof all, &all), 0);
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+    if (CPU_ISSET(cpu, &all)) {
+      CPU_SET(cpu, &one);
+      break;
+    }
+  }
+  ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+  const char* arguments[] = {"quorvant-convert", "--to", "bmp", "x.jpg"};
+  const auto parsed = parse_command_line(4, arguments);
+  ::sched_setaffinity(0, sizeof all, &all);
+  ASSERT_TRUE(std::holds_alternative<CliOptions>(parsed));
+  EXPECT_EQ(std::get<CliOptions>(parsed).jobs, 1u);
+
+  // Each conversion holds up to eight files, and the process sixteen: 40
+  // allow three at once.
+  const std::string command = "cd " + shell_quote(work_.path()) + " && ulimit -n 40 && " +
+                              shell_quote(QUORVANT_CONVERT) + " --to bmp -q -j 64 -o few " + folder() + " 2>err.txt";
+  const int raw = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << "broken.png fails";
+  const auto err = testing::read_bytes(work_.file("err.txt"));
+  EXPECT_NE(std::string(err.begin(), err.end()).find("running 3 conversions at once, not 64: 40 files may be open"),
+            std::string::npos)
+      << std::string(err.begin(), err.end());
+  EXPECT_TRUE(testing::file_exists(work_.file("few/one.bmp")));
+  EXPECT_TRUE(testing::file_exists(work_.file("few/two.bmp")));
+}
+
 TEST_F(CommandLineTest, EngineOptionsReachTheFile) {
   const ProcessRun r = run("--to jpg --grey --quality 30 -o out " + shell_quote(pictures_.file("one.jpg")));
   ASSERT_EQ(r.status, 0) << r.err;
@@ -138,7 +230,8 @@ TEST_F(CommandLineTest, UsageErrorsExitWithTwo) {
   for (const std::string& arguments :
        {std::string("--to gif ") + one, std::string("--to jpg"), std::string(one), "--to jpg --quality 0 " + one,
         "--to jpg --quality 101 " + one, "--to jpg --smoothing 101 " + one, "--to png --quality 50 " + one,
-        "--to bmp --grey " + one, "--to jpg --plain " + one, "--to jpg -j 0 " + one, "--to jpg --bogus " + one}) {
+        "--to bmp --grey " + one, "--to jpg --plain " + one, "--to jpg -j 0 " + one, "--to jpg --bogus " + one,
+        "--to jpg --overwrite --skip-existing " + one}) {
     const ProcessRun r = run(arguments);
     EXPECT_EQ(r.status, 2) << arguments << "\n" << r.err;
     EXPECT_FALSE(r.err.empty()) << arguments;
@@ -317,6 +410,18 @@ TEST_F(CommandLineTest, InputsComeFromAListOnStandardInputOrNulSeparated) {
   EXPECT_EQ(both.status, 0) << both.err;
   EXPECT_TRUE(testing::file_exists(work_.file("both/one.pgm")));
   EXPECT_TRUE(testing::file_exists(work_.file("both/two.pgm")));
+
+  // Relative names in a list file are below the list file's folder,
+  // wherever the run starts; read from standard input, below the working
+  // folder.
+  const std::string relative = "one.jpg\n./two.BMP\n";
+  testing::write_bytes(pictures_.file("list.txt"), {relative.begin(), relative.end()});
+  const ProcessRun beside = run("--to pgm -q -o beside --files-from " + shell_quote(pictures_.file("list.txt")));
+  EXPECT_EQ(beside.status, 0) << beside.err;
+  EXPECT_TRUE(testing::file_exists(work_.file("beside/one.pgm")));
+  EXPECT_TRUE(testing::file_exists(work_.file("beside/two.pgm")));
+  const ProcessRun piped = run("--to pgm -q -o piped --files-from - < " + shell_quote(pictures_.file("list.txt")));
+  EXPECT_EQ(piped.status, 1) << "one.jpg is not in the working folder";
 
   const ProcessRun missing = run("--to bmp --files-from " + shell_quote(work_.file("no-such-list")));
   EXPECT_EQ(missing.status, 2);

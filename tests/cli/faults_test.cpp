@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,9 +14,11 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
+#include "engine/output_file.h"
 #include "tests/support/test_support.h"
 
 namespace quorvant::cli {
@@ -80,14 +83,15 @@ using testing::eventually;
 // A converter started in the background with its own scratch folder.
 class Child {
  public:
-  Child(const std::vector<std::string>& arguments, const std::string& scratch, const std::string& err_file) {
+  // Standard output goes to `out` when given, else to /dev/null.
+  Child(const std::vector<std::string>& arguments, const std::string& scratch, const std::string& err_file,
+        int out = -1) {
     pid_ = ::fork();
     if (pid_ == 0) {
       ::setenv("TMPDIR", scratch.c_str(), 1);
       const int err = ::open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       ::dup2(err, STDERR_FILENO);
-      const int null = ::open("/dev/null", O_WRONLY);
-      ::dup2(null, STDOUT_FILENO);
+      ::dup2(out >= 0 ? out : ::open("/dev/null", O_WRONLY), STDOUT_FILENO);
       std::vector<char*> argv{const_cast<char*>(QUORVANT_CONVERT)};
       for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
       argv.push_back(nullptr);
@@ -112,6 +116,14 @@ class Child {
   int wait() {
     int status = 0;
     ::waitpid(pid_, &status, 0);
+    reaped_ = true;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  // The same once the process has ended, or nothing when it is still
+  // running after a generous minute.
+  std::optional<int> wait_a_while() {
+    int status = 0;
+    if (!eventually([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; })) return std::nullopt;
     reaped_ = true;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
@@ -289,11 +301,148 @@ TEST_F(FaultsTest, ConversionsThatWouldNotFitInMemoryTogetherWait) {
     ++said;
   }
   EXPECT_EQ(said, 1u) << held.err;
+  EXPECT_NE(held.err.find("in the 100 MiB of memory available"), std::string::npos) << held.err;
 
   const ProcessRun roomy =
       run_shell(convert_command() + " --to pgm -q -j 3 --memory 1G -o roomy " + shell_quote(pictures_.path()), work_);
   EXPECT_EQ(roomy.status, 0);
   EXPECT_EQ(roomy.err.find("holding"), std::string::npos) << roomy.err;
+}
+
+// `quorvant-convert --json … | less`, and the reader stops reading: the
+// workers block on the full pipe. SIGQUIT then asks the run to stop, and a
+// second signal ends it at once all the same.
+TEST_F(FaultsTest, AFullOutputPipeCannotHoldOffASecondSignal) {
+  write_bitmap(pictures_.file("tiny.bmp"), 2, 2);
+  for (int i = 0; i < 1500; ++i) {
+    fs::copy_file(pictures_.file("tiny.bmp"), pictures_.file("a-picture-with-a-long-name-" + std::to_string(i) + ".bmp"));
+  }
+  int pipe_ends[2];
+  ASSERT_EQ(::pipe2(pipe_ends, O_CLOEXEC), 0);
+  const int capacity = ::fcntl(pipe_ends[0], F_GETPIPE_SZ);
+  Child child({"--to", "bmp", "--json", "-j", "2", "-o", work_.file("out"), pictures_.path()}, scratch_.path(),
+              work_.file("err.txt"), pipe_ends[1]);
+  ::close(pipe_ends[1]);
+  // Lines are not split across the pipe's pages: full is a little short of
+  // its capacity.
+  ASSERT_TRUE(eventually([&] {
+    int waiting = 0;
+    return ::ioctl(pipe_ends[0], FIONREAD, &waiting) == 0 && waiting >= capacity - 8192;
+  })) << "the report never filled the pipe";
+  ::kill(child.pid(), SIGQUIT);
+  ASSERT_TRUE(eventually([&] {
+    const auto err = testing::read_bytes(work_.file("err.txt"));
+    return std::string(err.begin(), err.end()).find("interrupted") != std::string::npos;
+  })) << "the first signal was not heard while the output was full";
+  ::kill(child.pid(), SIGTERM);
+  EXPECT_EQ(child.wait_a_while(), std::optional<int>(130));
+  ::close(pipe_ends[0]);
+  for (const std::string& name : entries(work_.file("out"))) EXPECT_NE(name[0], '.') << name;
+}
+
+// ulimit -f (systemd's LimitFSIZE=, batch systems): the one file that meets
+// the limit fails with its cause, and the batch goes on.
+TEST_F(FaultsTest, AFileSizeLimitFailsOneFileAndTheBatchGoesOn) {
+  write_bitmap(pictures_.file("a-big.bmp"), 300, 200);  // 180 KB as a picture; 700 KB as plain PPM
+  write_bitmap(pictures_.file("b-small.bmp"), 8, 8);
+  const ProcessRun r = run_shell("ulimit -f 400; " + convert_command() + " --to ppm --plain -j 1 -o out " +
+                                     shell_quote(pictures_.path()),
+                                 work_);
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("a-big.bmp': cannot write 'out/a-big.ppm': File too large"), std::string::npos) << r.err;
+  EXPECT_EQ(entries(work_.file("out")), (std::vector<std::string>{"b-small.ppm"}));
+}
+
+// Every reader, and the memory estimate before them, reads the one open
+// file: nothing opens the source's path a second time, where a pipe or a
+// link could have been put meanwhile.
+TEST_F(FaultsTest, EachSourceIsOpenedOnce) {
+  // A PCX file, which every reader before PCX's is offered first.
+  ASSERT_EQ(run_shell(convert_command() + " --to pcx -q -o " + shell_quote(pictures_.path()) + " " +
+                          shell_quote(testing::corpus("jpeg/testorig.jpg")),
+                      work_)
+                .status,
+            0);
+  const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(::inotify_add_watch(watch, pictures_.file("testorig.pcx").c_str(), IN_OPEN), 0);
+  const ProcessRun r =
+      run_shell(convert_command() + " --to bmp -o out " + shell_quote(pictures_.file("testorig.pcx")), work_);
+  EXPECT_EQ(r.status, 0) << r.err;
+  int opens = 0;
+  char events[4096];
+  for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;) {
+    for (ssize_t at = 0; at < n; ++opens) {
+      at += static_cast<ssize_t>(sizeof(inotify_event) + reinterpret_cast<const inotify_event*>(events + at)->len);
+    }
+  }
+  ::close(watch);
+  EXPECT_EQ(opens, 1);
+}
+
+// USB sticks and SD cards: no unnamed files, no hard links. Files are still
+// published only when complete, and an existing one is kept or replaced as
+// asked.
+TEST_F(FaultsTest, AFatFileSystemTakesTheOutput) {
+  const testing::FatFolder fat;
+  if (!fat.mounted()) GTEST_SKIP() << fat.why();
+  fs::copy_file(testing::corpus("jpeg/testorig.jpg"), pictures_.file("a.jpg"));
+  write_bitmap(pictures_.file("b.bmp"), 40, 30);
+  const std::string convert = convert_command() + " --to png -q -o " + shell_quote(fat.file("out")) + " ";
+  const ProcessRun first = run_shell(convert + shell_quote(pictures_.path()), work_);
+  EXPECT_EQ(first.status, 0) << first.err;
+  EXPECT_EQ(entries(fat.file("out")), (std::vector<std::string>{"a.png", "b.png"}));
+  const auto png = testing::run_tool("pngtopnm " + shell_quote(fat.file("out/a.png")) + " | head -c 2");
+  EXPECT_EQ(std::string(png.begin(), png.end()), "P6");
+
+  fs::remove(fat.file("out/b.png"));  // fusefat does not truncate
+  testing::write_bytes(fat.file("out/b.png"), {'o', 'l', 'd'});
+  const ProcessRun kept = run_shell(convert + shell_quote(pictures_.file("b.bmp")), work_);
+  EXPECT_EQ(kept.status, 1);
+  EXPECT_NE(kept.err.find("exists"), std::string::npos) << kept.err;
+  EXPECT_EQ(testing::read_bytes(fat.file("out/b.png")), (std::vector<uint8_t>{'o', 'l', 'd'}));
+  const ProcessRun replaced = run_shell(convert + "--overwrite " + shell_quote(pictures_.file("b.bmp")), work_);
+  EXPECT_EQ(replaced.status, 0) << replaced.err;
+  EXPECT_GT(testing::read_bytes(fat.file("out/b.png")).size(), 3u);
+  EXPECT_EQ(entries(fat.file("out")), (std::vector<std::string>{"a.png", "b.png"}));
+}
+
+// kill -9 leaves a complete picture under a private name (between the link
+// and the rename of --overwrite) and, rarely, an empty scratch name. The
+// next run removes those of processes that are gone, and nothing else.
+TEST_F(FaultsTest, WhatKilledRunsLeftIsRemovedByTheNextRun) {
+  fs::create_directory(work_.file("out"));
+  // A private name as this machine's runs make them, of a process that has
+  // ended, of this process, and of another machine.
+  std::string ours;
+  {
+    const engine::UniqueFd out(::open(work_.file("out").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    std::optional<engine::OutputFile> made = engine::OutputFile::create(out.get(), "x.png", nullptr, false);
+    ASSERT_TRUE(made && made->named());
+    for (const std::string& name : entries(work_.file("out"))) ours = name;
+  }
+  const pid_t ended = ::fork();
+  if (ended == 0) ::_exit(0);
+  ::waitpid(ended, nullptr, 0);
+  const std::string mine = "-" + std::to_string(::getpid()) + "-";
+  const size_t at = ours.rfind(mine);
+  ASSERT_NE(at, std::string::npos) << ours;
+  const std::string stale = ours.substr(0, at) + "-" + std::to_string(ended) + "-0.part";
+  const std::string live = ours.substr(0, at) + mine + "0.part";
+  const std::string elsewhere = ".quorvant-another-machine-" + std::to_string(ended) + "-0.part";
+  for (const std::string& name : {stale, live, elsewhere}) testing::write_bytes(work_.file("out/" + name), {1});
+  testing::write_bytes(scratch_.file("CSWCLASS7.tmp"), {});
+  testing::write_bytes(scratch_.file("CSWCLASS8.tmp"), {1});  // not empty: not one of ours
+
+  fs::copy_file(testing::corpus("jpeg/testorig.jpg"), pictures_.file("a.jpg"));
+  const ProcessRun r = run_shell("TMPDIR=" + shell_quote(scratch_.path()) + " " + convert_command() +
+                                     " --to bmp -q -o out " + shell_quote(pictures_.file("a.jpg")),
+                                 work_);
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::vector<std::string> expected = {elsewhere, live, "a.bmp"};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(entries(work_.file("out")), expected);
+  EXPECT_EQ(entries(scratch_.path()), (std::vector<std::string>{"CSWCLASS8.tmp"}));
 }
 
 }  // namespace

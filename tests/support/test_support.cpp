@@ -53,6 +53,42 @@ std::vector<std::string> ScratchFolder::files() const {
   return names;
 }
 
+namespace {
+
+bool is_mount_point(const std::string& path) {
+  std::ifstream mounts("/proc/self/mountinfo");
+  for (std::string line; std::getline(mounts, line);) {
+    std::istringstream fields(line);
+    std::string id, parent, device, root, point;
+    fields >> id >> parent >> device >> root >> point;
+    if (point == path) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+FatFolder::FatFolder() : mount_point_(work_.file("mounted")) {
+  fs::create_directory(mount_point_);
+  const std::string image = work_.file("fat.img");
+  if (run_command("mkfs.vfat -C " + shell_quote(image) + " 65536 >/dev/null 2>&1").status != 0) {
+    why_ = "mkfs.vfat (dosfstools) cannot make a FAT image";
+    return;
+  }
+  // fusefat goes to the background once the file system is mounted.
+  if (run_command("fusefat -o rw+ " + shell_quote(image) + " " + shell_quote(mount_point_) + " >/dev/null 2>&1")
+          .status != 0) {
+    why_ = "fusefat cannot mount a FAT image here (is /dev/fuse usable?)";
+    return;
+  }
+  mounted_ = eventually([&] { return is_mount_point(mount_point_); });
+  if (!mounted_) why_ = "fusefat never mounted the image";
+}
+
+FatFolder::~FatFolder() {
+  if (is_mount_point(mount_point_)) run_command("fusermount -u " + shell_quote(mount_point_) + " 2>/dev/null");
+}
+
 long peak_megabytes() {
   rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);

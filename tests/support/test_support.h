@@ -43,6 +43,28 @@ class ScratchFolder {
   bool had_previous_ = false;
 };
 
+// A FAT file system, as USB sticks and SD cards have (no hard links, no
+// unnamed files): an image of its own, made with mkfs.vfat and mounted with
+// fusefat for the object's lifetime. Without those tools or /dev/fuse it is
+// not mounted, and why() says what was missing.
+class FatFolder {
+ public:
+  FatFolder();
+  ~FatFolder();
+  FatFolder(const FatFolder&) = delete;
+  FatFolder& operator=(const FatFolder&) = delete;
+  bool mounted() const { return mounted_; }
+  const std::string& why() const { return why_; }
+  const std::string& path() const { return mount_point_; }
+  std::string file(const std::string& name) const { return mount_point_ + "/" + name; }
+
+ private:
+  TempFolder work_;
+  std::string mount_point_;
+  bool mounted_ = false;
+  std::string why_;
+};
+
 std::vector<uint8_t> read_bytes(const std::string& path);
 
 // The process's peak resident memory so far, in MB.
