@@ -24,22 +24,36 @@ struct DestinationTest : ::testing::Test {
   const ImageBuffer picture = testing::make_rgb_picture(64, 48, testing::gradient);
 };
 
+// In an ordinary folder, and on a FAT file system (USB sticks, SD cards),
+// which has neither unnamed files nor hard links.
 TEST_F(DestinationTest, TheFileThatWasThereStaysUntilTheNewOneIsWhole) {
-  const std::string path = folder.file("out.bmp");
-  testing::write_bytes(path, {'o', 'l', 'd'});
-  bmp::BmpWriter writer;
-  int rows = 0;
-  bool old_file_seen_throughout = true;
-  ASSERT_TRUE(writer.open(path, picture, {}, [&](int32_t, int32_t, int32_t, int32_t) {
-    ++rows;
-    old_file_seen_throughout = old_file_seen_throughout && testing::read_bytes(path) == Bytes{'o', 'l', 'd'};
-  }));
-  ASSERT_TRUE(writer.write());
-  EXPECT_GT(rows, 1);
-  EXPECT_TRUE(old_file_seen_throughout) << "a half-written file showed under the name";
-  EXPECT_EQ(testing::decode_with_netpbm_bmp(path).width, 64);
-  // Nothing but the picture is left in the folder.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+  const testing::FatFolder fat;
+  std::vector<std::string> folders = {folder.path()};
+  if (fat.mounted()) {
+    folders.push_back(fat.path());
+  } else if (!fat.fuse_unusable()) {
+    ADD_FAILURE() << fat.why();
+  }
+  for (const std::string& where : folders) {
+    SCOPED_TRACE(where);
+    const std::string path = where + "/out.bmp";
+    std::filesystem::remove(path);
+    testing::write_bytes(path, {'o', 'l', 'd'});
+    bmp::BmpWriter writer;
+    int rows = 0;
+    bool old_file_seen_throughout = true;
+    ASSERT_TRUE(writer.open(path, picture, {}, [&](int32_t, int32_t, int32_t, int32_t) {
+      ++rows;
+      old_file_seen_throughout = old_file_seen_throughout && testing::read_bytes(path) == Bytes{'o', 'l', 'd'};
+    }));
+    ASSERT_TRUE(writer.write());
+    EXPECT_GT(rows, 1);
+    EXPECT_TRUE(old_file_seen_throughout) << "a half-written file showed under the name";
+    EXPECT_EQ(testing::decode_with_netpbm_bmp(path).width, 64);
+    // Nothing but the picture is left in the folder.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(where), {}), 1);
+    std::filesystem::remove(path);
+  }
 }
 
 TEST_F(DestinationTest, AProcessThatEndsPartWayLeavesNothingUnderTheName) {

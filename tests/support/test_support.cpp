@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -84,6 +85,8 @@ FatFolder::FatFolder() : mount_point_(work_.file("mounted")) {
   mounted_ = eventually([&] { return is_mount_point(mount_point_); });
   if (!mounted_) why_ = "fusefat never mounted the image";
 }
+
+bool FatFolder::fuse_unusable() const { return ::access("/dev/fuse", R_OK | W_OK) != 0; }
 
 FatFolder::~FatFolder() {
   if (is_mount_point(mount_point_)) run_command("fusermount -u " + shell_quote(mount_point_) + " 2>/dev/null");

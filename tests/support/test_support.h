@@ -45,8 +45,10 @@ class ScratchFolder {
 
 // A FAT file system, as USB sticks and SD cards have (no hard links, no
 // unnamed files): an image of its own, made with mkfs.vfat and mounted with
-// fusefat for the object's lifetime. Without those tools or /dev/fuse it is
-// not mounted, and why() says what was missing.
+// fusefat for the object's lifetime. When it is not mounted, why() says
+// why; fuse_unusable() tells whether this process may not use FUSE at all
+// (no /dev/fuse, or not allowed to open it: not root), where the tests
+// that need it are skipped.
 class FatFolder {
  public:
   FatFolder();
@@ -54,6 +56,7 @@ class FatFolder {
   FatFolder(const FatFolder&) = delete;
   FatFolder& operator=(const FatFolder&) = delete;
   bool mounted() const { return mounted_; }
+  bool fuse_unusable() const;
   const std::string& why() const { return why_; }
   const std::string& path() const { return mount_point_; }
   std::string file(const std::string& name) const { return mount_point_ + "/" + name; }
