@@ -18,7 +18,8 @@ _quorvant_convert() {
   esac
   if [[ $cur == -* ]]; then
     COMPREPLY=($(compgen -W "--to --output --recursive --files-from --null --shard --jobs --memory --quality
-      --smoothing --grey --gray --no-optimize --plain --overwrite --json --quiet --version --help" -- "$cur"))
+      --smoothing --grey --gray --no-optimize --plain --overwrite --skip-existing --keep-folders --json --quiet --version
+      --help" -- "$cur"))
     return
   fi
   COMPREPLY=($(compgen -f -- "$cur"))
