@@ -31,8 +31,35 @@ bool means_damaged_data(int code) {
   }
 }
 
+// Which of libjpeg's errors refuse a valid file, of a kind the format
+// allows but this build of the library does not decode. Every other error
+// is damage (or a fault of ours, which the same refusal covers).
+Failure failure_of(int code) {
+  switch (code) {
+    case JERR_BAD_PRECISION:         // 12 bits a sample (the library reads 8)
+    case JERR_SOF_UNSUPPORTED:       // lossless and hierarchical processes
+    case JERR_ARITH_NOTIMPL:         // arithmetic coding, where it is left out
+    case JERR_NOT_COMPILED:          // other features left out of the build
+    case JERR_IMAGE_TOO_BIG:         // sides over 65500 pixels (the format allows 65535)
+    case JERR_WIDTH_OVERFLOW:        // a row too long for the library's buffers
+    case JERR_COMPONENT_COUNT:       // more than 10 components (the format allows 255)
+    case JERR_EMPTY_IMAGE:           // a height given by a DNL marker after the first scan
+    case JERR_FRACT_SAMPLE_NOTIMPL:  // sampling factors that do not divide the largest
+    case JERR_CONVERSION_NOTIMPL:    // a colour space the library cannot convert
+      return Failure::kNotRead;
+    case JERR_NO_BACKING_STORE:  // the whole-image buffers would pass max_memory_to_use
+      return Failure::kMemoryLimit;
+    case JERR_OUT_OF_MEMORY:
+      return Failure::kOutOfMemory;
+    default:
+      return Failure::kDamaged;
+  }
+}
+
 [[noreturn]] void jump_to_recovery(j_common_ptr cinfo) {
   auto* errors = reinterpret_cast<JpegErrors*>(cinfo->err);
+  errors->code = cinfo->err->msg_code;
+  errors->failure = failure_of(errors->code);
   (*cinfo->err->format_message)(cinfo, errors->message);
   std::longjmp(errors->recovery, 1);
 }
@@ -51,6 +78,8 @@ void output_message(j_common_ptr) {}
 
 jpeg_error_mgr* install_errors(JpegErrors& errors, DamagedData damaged) {
   errors.message[0] = '\0';
+  errors.failure = Failure::kDamaged;
+  errors.code = 0;
   errors.ended_early = false;
   errors.damaged = damaged;
   jpeg_error_mgr* manager = jpeg_std_error(&errors.manager);
@@ -60,8 +89,10 @@ jpeg_error_mgr* install_errors(JpegErrors& errors, DamagedData damaged) {
   return manager;
 }
 
-void fail_operation(j_common_ptr cinfo, const char* message) {
+void fail_operation(j_common_ptr cinfo, const char* message, Failure failure) {
   auto* errors = reinterpret_cast<JpegErrors*>(cinfo->err);
+  errors->failure = failure;
+  errors->code = 0;
   std::strncpy(errors->message, message, sizeof errors->message - 1);
   errors->message[sizeof errors->message - 1] = '\0';
   std::longjmp(errors->recovery, 1);

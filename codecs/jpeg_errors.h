@@ -26,10 +26,22 @@ namespace quorvant::codecs {
 // converted; a picture that is only shown keeps what could be decoded.
 enum class DamagedData { kFatal, kTolerated };
 
+// What ended an operation, so that a refusal can say what it is: a file of
+// a kind this libjpeg does not decode, or one that needs more memory than
+// it may have, is not damaged.
+enum class Failure {
+  kDamaged,      // damaged or missing data, or data built to keep the decoder busy
+  kNotRead,      // a valid kind of file this libjpeg does not decode (12 bits a sample, lossless, ...)
+  kMemoryLimit,  // whole-image buffers beyond max_memory_to_use
+  kOutOfMemory,  // an allocation of the library failed
+};
+
 struct JpegErrors {
   jpeg_error_mgr manager;  // first, so libjpeg's pointer to it is ours too
   std::jmp_buf recovery;
   char message[JMSG_LENGTH_MAX];  // the message of the error that jumped
+  Failure failure = Failure::kDamaged;  // what the error that jumped means
+  int code = 0;                   // its libjpeg message code (jerror.h); 0 for fail_operation
   bool ended_early = false;       // the file ended without its end marker
   DamagedData damaged = DamagedData::kFatal;
 };
@@ -39,6 +51,6 @@ struct JpegErrors {
 jpeg_error_mgr* install_errors(JpegErrors& errors, DamagedData damaged);
 
 // Ends the running operation like a library error, with `message`.
-[[noreturn]] void fail_operation(j_common_ptr cinfo, const char* message);
+[[noreturn]] void fail_operation(j_common_ptr cinfo, const char* message, Failure failure = Failure::kDamaged);
 
 }  // namespace quorvant::codecs

@@ -1,15 +1,20 @@
 #include "engine/jpeg/jpeg_reader.h"
 
+#include <jerror.h>
+
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
 namespace quorvant::engine::jpeg {
 
 namespace {
-// What libjpeg may allocate for whole-image buffers (progressive and
-// multi-scan files keep every coefficient in memory). A hostile header then
-// ends in a library error instead of exhausting the machine.
-constexpr long kMaxLibraryMemory = 1L << 30;
+// libjpeg's buffers besides the coefficients: rows of samples for each
+// component (a few dozen rows for the largest sampling factors) and its
+// tables. Measured at every sampling libjpeg-turbo decodes, they stay below
+// 80 bytes a column of the picture and 60 KB besides; twice that is allowed.
+constexpr uint64_t kLibraryBytesPerColumn = 160;
+constexpr uint64_t kLibraryFixedBytes = 1 << 20;
 
 // The most pixels one byte of a Huffman-coded file can describe: Huffman
 // coding spends at least a bit on every 8 x 8 block (its DC difference). A
@@ -18,18 +23,107 @@ constexpr long kMaxLibraryMemory = 1L << 30;
 // in 125 bytes); its files are checked as they are decoded instead.
 constexpr uint64_t kMostPixelsPerByteHuffman = 512;
 
-// Encoders write a few scans, progressive ones up to a few dozen; a file of
-// more is built to make the decoder work (one of 373 KB repeating a scan
-// 10,000 times kept libjpeg busy for 18 s).
-constexpr int kMostScans = 256;
+// What libjpeg may allocate for an arithmetic-coded file of several scans.
+// Without a floor on bytes a block, nothing in such a file vouches for the
+// size its header claims, and all of its coefficients are set aside before
+// its first scan is decoded.
+constexpr uint64_t kMostArithmeticLibraryMemory = uint64_t{1} << 30;
 
+// What the scans of a file may make the decoder do, counted in blocks
+// decoded (about 30 ns a block even when its scan carries nothing for it).
+// A scan decodes every block of its components, so a progression of many
+// scans over a large picture keeps the decoder busy however valid it is.
+// 100 passes over the picture cover any script libjpeg's own tools write
+// (they take at most 100 scans); 2^22 blocks, about a tenth of a second,
+// let a small picture have as many scans as a progression can hold.
+constexpr uint64_t kMostPasses = 100;
+constexpr uint64_t kMostBlocksAnyPicture = uint64_t{1} << 22;
+constexpr char kTooManyPasses[] = "JPEG files whose scans decode the picture more than 100 times over are not read";
+
+constexpr int8_t kNoBitYet = -1;
 constexpr int kEndOfImage = 0xD9;
 bool is_restart_marker(int marker) { return marker >= 0xD0 && marker <= 0xD7; }
 
-// libjpeg calls this before it reads each row of each scan.
+uint64_t blocks_of(const jpeg_component_info& component) {
+  return uint64_t{component.width_in_blocks} * component.height_in_blocks;
+}
+
+// libjpeg keeps the coefficients of every block of a file of several
+// scans, each component's columns and rows of blocks rounded up to its
+// sampling factors.
+uint64_t coefficient_bytes(const jpeg_decompress_struct& d) {
+  uint64_t bytes = 0;
+  for (int c = 0; c < d.num_components; ++c) {
+    const jpeg_component_info& component = d.comp_info[c];
+    const auto round_up = [](uint64_t n, uint64_t to) { return (n + to - 1) / to * to; };
+    bytes += round_up(component.width_in_blocks, static_cast<uint64_t>(component.h_samp_factor)) *
+             round_up(component.height_in_blocks, static_cast<uint64_t>(component.v_samp_factor)) * sizeof(JBLOCK);
+  }
+  return bytes;
+}
+
+std::string mebibytes(uint64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MiB"; }
+
+// Carries the bits of the scan libjpeg has just started into `watch`; true
+// when one of them is new: a coefficient no scan has carried yet, or a
+// lower bit of one. A scan that carries nothing new could be repeated
+// without end, each time decoding every block of its components.
+bool adds_to_picture(ScanWatch& watch, const jpeg_decompress_struct& d) {
+  // A sequential scan carries every coefficient to its last bit, whatever
+  // its Ss, Se and Ah/Al bytes say (some encoders store zeros there).
+  const int first = d.progressive_mode ? std::max(d.Ss, 0) : 0;
+  const int last = d.progressive_mode ? std::min(d.Se, DCTSIZE2 - 1) : DCTSIZE2 - 1;
+  const auto lowest = static_cast<int8_t>(d.progressive_mode ? d.Al : 0);
+  bool adds = false;
+  for (int i = 0; i < d.comps_in_scan; ++i) {
+    std::array<int8_t, DCTSIZE2>& known = watch.lowest_bit[d.cur_comp_info[i]->component_index];
+    for (int k = first; k <= last; ++k) {
+      if (known[k] == kNoBitYet || lowest < known[k]) {
+        known[k] = lowest;
+        adds = true;
+      }
+    }
+  }
+  return adds;
+}
+
+// libjpeg calls this before it reads each row of each scan, so each scan is
+// judged once its header has been read and before any of its data is
+// decoded. libjpeg itself warns of a scan that contradicts the ones before
+// it, not of one that repeats a coefficient already complete. With every
+// scan adding a bit, a file holds at most components x 64 coefficients x
+// 14 bits (Al runs from 13 to 0) scans.
 void watch_scans(j_common_ptr cinfo) {
-  if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMostScans) {
-    codecs::fail_operation(cinfo, "more scans than any encoder writes");
+  if (!cinfo->is_decompressor) return;
+  const auto& d = *reinterpret_cast<j_decompress_ptr>(cinfo);
+  auto& watch = *reinterpret_cast<ScanWatch*>(cinfo->progress);
+  if (d.input_scan_number == watch.scan) return;
+  watch.scan = d.input_scan_number;
+  if (!adds_to_picture(watch, d)) codecs::fail_operation(cinfo, "a scan that adds nothing to the scans before it");
+  for (int i = 0; i < d.comps_in_scan; ++i) watch.blocks += blocks_of(*d.cur_comp_info[i]);
+  if (watch.blocks > watch.most_blocks) {
+    codecs::fail_operation(cinfo, kTooManyPasses, codecs::Failure::kNotRead);
+  }
+}
+
+// The words of a refusal of a valid kind of file.
+std::string not_read(const codecs::JpegErrors& errors) {
+  const int parameter = errors.manager.msg_parm.i[0];
+  switch (errors.code) {
+    case 0:  // one of ours, already in these words
+      return errors.message;
+    case JERR_BAD_PRECISION:
+      return "JPEG files of " + std::to_string(parameter) + " bits a sample are not read";
+    case JERR_SOF_UNSUPPORTED:
+      // The frame marker names the process: 0xC3, 0xC7, 0xCB and 0xCF are
+      // lossless, the others that libjpeg declines hierarchical.
+      return (parameter & 0x03) == 0x03 ? "lossless JPEG files are not read" : "hierarchical JPEG files are not read";
+    case JERR_IMAGE_TOO_BIG:
+      return "JPEG pictures of more than " + std::to_string(parameter) + " pixels a side are not read";
+    case JERR_COMPONENT_COUNT:
+      return "JPEG files of " + std::to_string(parameter) + " components are not read";
+    default:
+      return std::string("JPEG files of this kind are not read: ") + errors.message;
   }
 }
 
@@ -51,27 +145,18 @@ bool JpegReader::open(const SourceFile& source, ImageBuffer& target, ProgressCal
   width_ = static_cast<int32_t>(decompress_.output_width);
   height_ = static_cast<int32_t>(decompress_.output_height);
   colour_ = decompress_.output_components == 3;
-  if (jpeg_has_multiple_scans(&decompress_)) {
-    for (int c = 0; c < decompress_.num_components; ++c) {
-      const jpeg_component_info& component = decompress_.comp_info[c];
-      coefficient_bytes_ += uint64_t{component.width_in_blocks} * component.height_in_blocks * sizeof(JBLOCK);
-    }
-  }
   target_ = &target;
   progress_ = std::move(progress);
   return true;
 }
 
-PictureHeader JpegReader::header() const { return {width_, height_, colour_ ? 24u : 8u, coefficient_bytes_}; }
+PictureHeader JpegReader::header() const { return {width_, height_, colour_ ? 24u : 8u, working_bytes_}; }
 
 bool JpegReader::read_header() {
   decompress_.err = codecs::install_errors(errors_, codecs::DamagedData::kFatal);
-  if (setjmp(errors_.recovery) != 0) return fail(std::string("damaged JPEG data: ") + errors_.message);
+  if (setjmp(errors_.recovery) != 0) return fail(refusal());
   created_ = true;  // a zeroed object is safe to destroy even if creation fails
   jpeg_create_decompress(&decompress_);
-  decompress_.mem->max_memory_to_use = kMaxLibraryMemory;
-  scan_watch_.progress_monitor = watch_scans;
-  decompress_.progress = &scan_watch_;
   jpeg_stdio_src(&decompress_, file_.get());
   jpeg_read_header(&decompress_, TRUE);
   // A picture beyond the 32-bit limit is declined before any decoding.
@@ -93,9 +178,49 @@ bool JpegReader::read_header() {
   jpeg_calc_output_dimensions(&decompress_);
   const int components = decompress_.output_components;
   if (components != 1 && components != 3) {
-    return fail("JPEG files of " + std::to_string(components) + " colour components (CMYK) are not read");
+    return fail("JPEG files of " + std::to_string(components) + " colour components" +
+                (components == 4 ? " (CMYK)" : "") + " are not read");
   }
-  return decompress_.output_width > 0 && decompress_.output_height > 0;
+  return decompress_.output_width > 0 && decompress_.output_height > 0 &&
+         set_limits(jpeg_has_multiple_scans(&decompress_));
+}
+
+// libjpeg sets aside the coefficients of a file of several scans when
+// decompression starts; its cap on that (max_memory_to_use) is what the
+// memory estimate counts, so a file the estimate has made room for is never
+// refused for memory. A Huffman-coded header cannot claim more than its
+// bytes vouch for (see read_header); an arithmetic-coded one can, so an
+// arithmetic-coded file of several scans keeps a fixed cap.
+bool JpegReader::set_limits(bool several_scans) {
+  working_bytes_ = kLibraryFixedBytes + kLibraryBytesPerColumn * decompress_.output_width +
+                   (several_scans ? coefficient_bytes(decompress_) : 0);
+  if (several_scans && decompress_.arith_code && working_bytes_ > kMostArithmeticLibraryMemory) {
+    return fail("the JPEG picture needs " + mebibytes(working_bytes_) + " of working memory, more than the " +
+                mebibytes(kMostArithmeticLibraryMemory) + " an arithmetic-coded file of several scans may have");
+  }
+  decompress_.mem->max_memory_to_use = static_cast<long>(working_bytes_);
+
+  uint64_t blocks = 0;
+  for (int c = 0; c < decompress_.num_components; ++c) blocks += blocks_of(decompress_.comp_info[c]);
+  scan_watch_.most_blocks = std::max(kMostBlocksAnyPicture, kMostPasses * blocks);
+  for (std::array<int8_t, DCTSIZE2>& component : scan_watch_.lowest_bit) component.fill(kNoBitYet);
+  scan_watch_.manager.progress_monitor = watch_scans;
+  decompress_.progress = &scan_watch_.manager;
+  return true;
+}
+
+std::string JpegReader::refusal() const {
+  switch (errors_.failure) {
+    case codecs::Failure::kNotRead:
+      return not_read(errors_);
+    case codecs::Failure::kMemoryLimit:
+      return "the JPEG picture needs more than the " + mebibytes(working_bytes_) + " of working memory set aside for it";
+    case codecs::Failure::kOutOfMemory:
+      return "out of memory while reading the JPEG picture";
+    case codecs::Failure::kDamaged:
+      break;
+  }
+  return std::string("damaged JPEG data: ") + errors_.message;
 }
 
 bool JpegReader::read() {
@@ -106,7 +231,7 @@ bool JpegReader::read() {
 }
 
 bool JpegReader::decode_rows() {
-  if (setjmp(errors_.recovery) != 0) return fail(std::string("damaged JPEG data: ") + errors_.message);
+  if (setjmp(errors_.recovery) != 0) return fail(refusal());
   jpeg_start_decompress(&decompress_);
   check_scans_complete();
   // The first row is decoded before the picture's buffer is made, so that a
@@ -204,7 +329,7 @@ void JpegReader::close() {
   width_ = 0;
   height_ = 0;
   colour_ = true;
-  coefficient_bytes_ = 0;
+  working_bytes_ = 0;
   target_ = nullptr;
   first_row_ = {};
   flat_from_row_ = -1;

@@ -1,6 +1,7 @@
 // Reads JPEG files through libjpeg into 24-bit colour or 8-bit grey.
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include "codecs/jpeg_errors.h"
@@ -9,14 +10,26 @@
 
 namespace quorvant::engine::jpeg {
 
+// What the reader follows of a file's scans while libjpeg reads them.
+struct ScanWatch {
+  jpeg_progress_mgr manager{};  // first, so libjpeg's pointer to it is ours too
+  int scan = 0;                 // the scan judged last
+  uint64_t blocks = 0;          // the blocks the scans so far decode, each once a scan
+  uint64_t most_blocks = 0;     // what all the scans together may decode
+  // The lowest bit of each coefficient of each component that a scan has
+  // carried so far; -1 while none has.
+  std::array<std::array<int8_t, DCTSIZE2>, MAX_COMPONENTS> lowest_bit{};
+};
+
 class JpegReader final : public ImageReader {
  public:
   ~JpegReader() override { close(); }
   // Accepts files that start with 0xFF 0xD8, whose header libjpeg reads and
   // whose output has 1 (grey) or 3 (colour) components; CMYK is declined.
   bool open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) override;
-  // Files of several scans (progressive ones among them) keep every
-  // coefficient in memory while they are decoded.
+  // Its working memory is libjpeg's: the coefficients of every block, which
+  // files of several scans (progressive ones among them) keep while they are
+  // decoded, and the library's row buffers.
   PictureHeader header() const override;
   bool read() override;
   void close() override;
@@ -25,6 +38,11 @@ class JpegReader final : public ImageReader {
   // These two set the recovery point; see jpeg_errors.h for their rules.
   bool read_header();
   bool decode_rows();
+  // Sets what libjpeg may allocate and what the scans may decode; false
+  // when the file needs more than it may have. Calls no library function.
+  bool set_limits(bool several_scans);
+  // Why the error that jumped to the recovery point ended the operation.
+  std::string refusal() const;
   // Fails the operation when a file of several scans ended before its
   // last scan.
   void check_scans_complete();
@@ -36,12 +54,12 @@ class JpegReader final : public ImageReader {
   File file_;
   codecs::JpegErrors errors_{};
   jpeg_decompress_struct decompress_{};
-  jpeg_progress_mgr scan_watch_{};
+  ScanWatch scan_watch_{};
   bool created_ = false;
   int32_t width_ = 0;
   int32_t height_ = 0;
   bool colour_ = true;
-  uint64_t coefficient_bytes_ = 0;
+  uint64_t working_bytes_ = 0;  // libjpeg's, at most
   ImageBuffer* target_ = nullptr;
   std::vector<JSAMPLE> first_row_;  // decoded before the picture's buffer is made
   // Where an arithmetic-coded scan met the end of its data: from this row

@@ -8,11 +8,14 @@
 #include <cstdarg>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "engine/byte_order.h"
 #include "engine/file.h"
 #include "engine/scratch_buffer.h"
+#include "engine/tiff/cielab.h"
+#include "engine/tiff/tiff_sizes.h"
 #include "engine/tiff/tiff_support.h"
 
 namespace quorvant::engine::tiff {
@@ -74,6 +77,16 @@ uint16_t stored_photometric(File file) {
     if (load16(entry, big_endian) == kPhotometricTag) return load16(entry + (big_tiff ? 12 : 8), big_endian);
   }
   return kUnknown;
+}
+
+// Why the RGBA interface refuses a file, in libtiff's words: a kind it
+// cannot handle ("Sorry, can not handle images with 32-bit samples") is not
+// read; anything else, such as a required tag missing, is damage.
+std::string rgba_refusal(std::string_view message) {
+  constexpr std::string_view kSorry = "Sorry, ";
+  const bool kind = message.starts_with(kSorry) || message.find("an not handle") != std::string_view::npos;
+  if (message.starts_with(kSorry)) message.remove_prefix(kSorry.size());
+  return (kind ? "TIFF pictures of this kind are not read: " : "damaged TIFF data: ") + std::string(message);
 }
 
 // The red, green and blue of libtiff's packed ABGR raster word; the alpha is
@@ -153,21 +166,14 @@ bool TiffReader::open(const SourceFile& source, ImageBuffer& target, ProgressCal
   close();
   forget_failure();
   path_ = source.path();
+  source_size_ = source.size();
   client_.fd = source.duplicate();
   client_.position = 0;
   if (!client_.fd) {
     close();
     return false;
   }
-  silence_libtiff();
-  const std::unique_ptr<TIFFOpenOptions, OptionsFree> options(TIFFOpenOptionsAlloc());
-  if (!options) return false;
-  TIFFOpenOptionsSetErrorHandlerExtR(options.get(), note_error, this);
-  TIFFOpenOptionsSetWarningHandlerExtR(
-      options.get(), [](TIFF*, void*, const char*, const char*, va_list) { return 1; }, nullptr);
-  // "m": read through read calls, never a mapping of the file.
-  tiff_ = TIFFClientOpenExt(path_.c_str(), "rm", &client_, read_client, refuse_writing, seek_client, keep_open,
-                            file_size, never_map, nothing_mapped, options.get());
+  open_library();
   uint32_t width = 0;
   uint32_t height = 0;
   if (tiff_ == nullptr || TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width) != 1 ||
@@ -190,15 +196,82 @@ bool TiffReader::open(const SourceFile& source, ImageBuffer& target, ProgressCal
   stored_height_ = static_cast<int32_t>(height);
   TIFFGetFieldDefaulted(tiff_, TIFFTAG_ORIENTATION, &orientation_);
   transposed_ = orientation_ >= ORIENTATION_LEFTTOP && orientation_ <= ORIENTATION_LEFTBOT;
+  if (!check_claims(width, height) || !begin_reading()) {
+    close();
+    return false;
+  }
   target_ = &target;
   progress_ = std::move(progress);
   return true;
 }
 
+// libtiff over the client file, its first error kept for failure(). No
+// single allocation of libtiff's may pass kMaxPixelBytes, the most the
+// engine holds for any picture. The largest one a readable picture needs,
+// its strip or tile, is refused above that with a reason before reading
+// (begin_reading), so the cap stops only what damaged data asks for. A cap
+// fitted to each picture would need the file opened twice, as the options
+// are fixed at opening, and a guess at each codec's own buffers (LogLuv's
+// take more than the strip they unpack to).
+void TiffReader::open_library() {
+  silence_libtiff();
+  const std::unique_ptr<TIFFOpenOptions, OptionsFree> options(TIFFOpenOptionsAlloc());
+  if (!options) return;
+  TIFFOpenOptionsSetErrorHandlerExtR(options.get(), note_error, this);
+  TIFFOpenOptionsSetWarningHandlerExtR(
+      options.get(), [](TIFF*, void*, const char*, const char*, va_list) { return 1; }, nullptr);
+  TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(kMaxPixelBytes));
+  // "m": read through read calls, never a mapping of the file.
+  tiff_ = TIFFClientOpenExt(path_.c_str(), "rm", &client_, read_client, refuse_writing, seek_client, keep_open,
+                            file_size, never_map, nothing_mapped, options.get());
+}
+
+// What the header claims, checked before anything is set aside for it: a
+// kind the RGBA interface does not read is refused as such, then a picture
+// the file is far too short to hold as damage.
+bool TiffReader::check_claims(uint32_t width, uint32_t height) {
+  uint16_t sample_format = SAMPLEFORMAT_UINT;
+  TIFFGetFieldDefaulted(tiff_, TIFFTAG_SAMPLEFORMAT, &sample_format);
+  if (sample_format == SAMPLEFORMAT_IEEEFP || sample_format == SAMPLEFORMAT_COMPLEXIEEEFP) {
+    return fail("TIFF files of floating-point samples are not read");
+  }
+  char message[1024] = "";
+  if (TIFFRGBAImageOK(tiff_, message) == 0) return fail(rgba_refusal(message));
+  if (std::string why = claimed_picture_refusal(tiff_, width, height, source_size_); !why.empty()) return fail(why);
+  return true;
+}
+
+// Sets the RGBA interface up as TIFFReadRGBAImageOriented would, top row
+// first, with the engine's own L*a*b* conversion, and counts the buffers
+// libtiff will read into.
+bool TiffReader::begin_reading() {
+  keep_colours_as_stored(tiff_);
+  // Asked for top row first, libtiff turns the raster upright for the
+  // orientations that keep rows as rows (1 to 4). Orientations 5 to 8 store
+  // columns as rows: libtiff is told the rows are plain (orientation 1, on
+  // the open handle only) and the raster is turned by decode().
+  if (transposed_) TIFFSetField(tiff_, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+  char message[1024] = "";
+  if (TIFFRGBAImageBegin(&rgba_, tiff_, 1, message) == 0) return fail(rgba_refusal(message));
+  rgba_begun_ = true;
+  rgba_.req_orientation = ORIENTATION_TOPLEFT;
+  if (rgba_.photometric == PHOTOMETRIC_CIELAB && rgba_.isContig != 0) {
+    if (const tileContigRoutine lab = lab_put_routine(rgba_.bitspersample); lab != nullptr) rgba_.put.contig = lab;
+  }
+  const uint64_t unpacked = unpacked_block_bytes(tiff_, rgba_);
+  if (unpacked > kMaxPixelBytes) return fail("TIFF pictures whose strips or tiles hold more than 4 GiB are not read");
+  library_buffers_ = unpacked + packed_block_bytes(tiff_, source_size_);
+  return true;
+}
+
+uint64_t TiffReader::raster_bytes() const {
+  return uint64_t{4} * static_cast<uint64_t>(stored_width_) * static_cast<uint64_t>(stored_height_);
+}
+
 PictureHeader TiffReader::header() const {
-  const uint64_t raster = uint64_t{4} * static_cast<uint64_t>(stored_width_) * static_cast<uint64_t>(stored_height_);
-  return transposed_ ? PictureHeader{stored_height_, stored_width_, 24, raster}
-                     : PictureHeader{stored_width_, stored_height_, 24, raster};
+  const uint64_t working = raster_bytes() + library_buffers_;
+  return transposed_ ? PictureHeader{stored_height_, stored_width_, 24, working}
+                     : PictureHeader{stored_width_, stored_height_, 24, working};
 }
 
 bool TiffReader::read() {
@@ -224,18 +297,12 @@ bool TiffReader::decode() {
     return fail(target_->failure());
   }
   ScratchBuffer raster;
-  if (!raster.create(picture.working_bytes, "CSWCLASS")) return fail(raster.failure());
+  if (!raster.create(raster_bytes(), "CSWCLASS")) return fail(raster.failure());
   auto* words = reinterpret_cast<uint32_t*>(raster.data());
-  keep_colours_as_stored(tiff_);
-  // Asked for top row first, libtiff turns the raster upright for the
-  // orientations that keep rows as rows (1 to 4). Orientations 5 to 8 store
-  // columns as rows: libtiff is told the rows are plain (orientation 1, on
-  // the open handle only) and the raster is turned below. A strip or tile
-  // that cannot be read fails the whole picture rather than leaving a hole
-  // in it.
-  if (transposed_) TIFFSetField(tiff_, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
-  if (TIFFReadRGBAImageOriented(tiff_, static_cast<uint32_t>(stored_width_), static_cast<uint32_t>(stored_height_),
-                                words, ORIENTATION_TOPLEFT, 1) == 0) {
+  // A strip or tile that cannot be read fails the whole picture rather than
+  // leaving a hole in it.
+  if (TIFFRGBAImageGet(&rgba_, words, static_cast<uint32_t>(stored_width_), static_cast<uint32_t>(stored_height_)) ==
+      0) {
     return fail("damaged TIFF data" + (library_error_.empty() ? std::string() : ": " + library_error_));
   }
 
@@ -267,10 +334,15 @@ bool TiffReader::decode() {
 }
 
 void TiffReader::close() {
+  if (rgba_begun_) TIFFRGBAImageEnd(&rgba_);
+  rgba_begun_ = false;
+  rgba_ = {};
   if (tiff_ != nullptr) TIFFClose(tiff_);
   tiff_ = nullptr;
   client_ = {};
   path_.clear();
+  source_size_ = 0;
+  library_buffers_ = 0;
   stored_width_ = 0;
   stored_height_ = 0;
   transposed_ = false;

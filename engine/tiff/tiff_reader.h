@@ -1,6 +1,7 @@
 // Reads every TIFF kind that libtiff's RGBA interface understands into a
 // 24-bit picture, upright whatever its orientation; an alpha channel is
-// dropped without blending, so colours stay as stored.
+// dropped without blending, so colours stay as stored. CIE L*a*b* pictures
+// are shown in sRGB by the engine's own conversion (cielab.h).
 #pragma once
 
 #include <tiffio.h>
@@ -23,15 +24,21 @@ struct ClientFile {
 class TiffReader final : public ImageReader {
  public:
   ~TiffReader() override { close(); }
-  // Accepts files libtiff opens whose ImageWidth and ImageLength are set.
+  // Accepts files libtiff opens whose ImageWidth and ImageLength are set,
+  // whose data the file can hold and whose kind the RGBA interface reads.
   bool open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) override;
-  // libtiff's raster takes four bytes a pixel besides the picture.
+  // Besides the picture: libtiff's raster of four bytes a pixel, and the
+  // strip or tile libtiff reads and unpacks at a time.
   PictureHeader header() const override;
   bool read() override;
   void close() override;
 
  private:
+  void open_library();
+  bool check_claims(uint32_t width, uint32_t height);
+  bool begin_reading();
   bool decode();
+  uint64_t raster_bytes() const;
   bool colour_map_missing() const;
   static int note_error(TIFF* tiff, void* self, const char* module, const char* format, va_list arguments);
 
@@ -41,8 +48,12 @@ class TiffReader final : public ImageReader {
 
   ClientFile client_;
   TIFF* tiff_ = nullptr;
+  TIFFRGBAImage rgba_{};  // the RGBA interface's state, set up by open()
+  bool rgba_begun_ = false;
   std::string path_;
-  int32_t stored_width_ = 0;  // as the rows are stored
+  uint64_t source_size_ = 0;
+  uint64_t library_buffers_ = 0;  // what libtiff sets aside to read a strip or tile
+  int32_t stored_width_ = 0;      // as the rows are stored
   int32_t stored_height_ = 0;
   bool transposed_ = false;  // orientations 5 to 8: stored rows are columns
   uint16_t orientation_ = ORIENTATION_TOPLEFT;

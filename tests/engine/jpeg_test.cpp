@@ -63,6 +63,7 @@ TEST_F(JpegTest, DeclinesTwelveBitAndCmykFiles) {
   ImageBuffer picture;
   jpeg::JpegReader reader;
   EXPECT_FALSE(reader.open(engine::SourceFile::open(testing::corpus("jpeg/monkey12.jpg")), picture, nullptr));
+  EXPECT_EQ(reader.failure(), "JPEG files of 12 bits a sample are not read") << "a valid file, not a damaged one";
 
   std::vector<uint8_t> cmyk(16 * 8 * 4, 100);
   const std::string path = stored("cmyk.jpg", testing::make_jpeg(16, 8, 4, cmyk));

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
+#include <cmath>
+#include <cstring>
 #include <filesystem>
 
 #include "engine/convert.h"
@@ -61,17 +63,25 @@ TEST(TiffCorpus, LoopingDirectoriesEnd) {
   }
 }
 
-// Writes a TIFF with libtiff itself.
-void write_tiff(const std::string& path, uint32_t width, uint32_t height, uint16_t samples, uint16_t orientation,
-                const std::vector<uint8_t>& data) {
+// Starts a TIFF with libtiff itself: one directory of interleaved samples.
+TIFF* start_tiff(const std::string& path, uint32_t width, uint32_t height, uint16_t samples, uint16_t bits,
+                 uint16_t photometric) {
   TIFF* tiff = TIFFOpen(path.c_str(), "w");
-  ASSERT_NE(tiff, nullptr);
+  if (tiff == nullptr) return nullptr;
   TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
   TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
   TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, samples);
-  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
-  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+  TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, bits);
+  TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, photometric);
   TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  return tiff;
+}
+
+// Writes an RGB TIFF with libtiff itself.
+void write_tiff(const std::string& path, uint32_t width, uint32_t height, uint16_t samples, uint16_t orientation,
+                const std::vector<uint8_t>& data) {
+  TIFF* tiff = start_tiff(path, width, height, samples, 8, PHOTOMETRIC_RGB);
+  ASSERT_NE(tiff, nullptr);
   TIFFSetField(tiff, TIFFTAG_ORIENTATION, orientation);
   if (samples == 4) {
     const uint16_t unassociated = EXTRASAMPLE_UNASSALPHA;
@@ -104,6 +114,77 @@ TEST(TiffReader, DropsAlphaWithoutBlendingAndTurnsBottomUpFilesUpright) {
   write_tiff(single, 1, 1, 3, ORIENTATION_TOPLEFT, {7, 8, 9});
   ASSERT_EQ(load_picture(single, picture), kLoaded);
   EXPECT_EQ(pixels_of(picture), (std::vector<uint8_t>{7, 8, 9}));
+}
+
+// CIE L*a*b* of an sRGB colour with the D65 white: the standard formulas,
+// in the direction the reader does not go.
+struct Lab {
+  double lightness, a, b;
+};
+Lab lab_of(Rgb colour) {
+  const auto linear = [](uint8_t v) {
+    const double e = v / 255.0;
+    return e <= 0.04045 ? e / 12.92 : std::pow((e + 0.055) / 1.055, 2.4);
+  };
+  const double r = linear(colour.red), g = linear(colour.green), b = linear(colour.blue);
+  const double x = (0.4124564 * r + 0.3575761 * g + 0.1804375 * b) / 0.95047;
+  const double y = 0.2126729 * r + 0.7151522 * g + 0.0721750 * b;
+  const double z = (0.0193339 * r + 0.1191920 * g + 0.9503041 * b) / 1.08883;
+  const auto f = [](double t) {
+    constexpr double d = 6.0 / 29.0;
+    return t > d * d * d ? std::cbrt(t) : t / (3 * d * d) + 4.0 / 29.0;
+  };
+  return {116 * f(y) - 16, 500 * (f(x) - f(y)), 200 * (f(y) - f(z))};
+}
+
+// The gradient pattern as an L*a*b* TIFF of 8 bits a sample (L* 0..255,
+// a* and b* signed) or 16 (L* 0..65535, a* and b* in 1/256ths).
+void write_lab_tiff(const std::string& path, int width, int height, uint16_t bits) {
+  TIFF* tiff = start_tiff(path, static_cast<uint32_t>(width), static_cast<uint32_t>(height), 3, bits,
+                          PHOTOMETRIC_CIELAB);
+  ASSERT_NE(tiff, nullptr);
+  std::vector<uint8_t> row(static_cast<size_t>(width) * 3 * bits / 8);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const Lab lab = lab_of(testing::gradient(x, y));
+      if (bits == 8) {
+        const int8_t samples[3] = {static_cast<int8_t>(std::lround(lab.lightness * 255 / 100)),
+                                   static_cast<int8_t>(std::lround(lab.a)), static_cast<int8_t>(std::lround(lab.b))};
+        std::memcpy(&row[3 * static_cast<size_t>(x)], samples, 3);
+      } else {
+        const uint16_t lightness = static_cast<uint16_t>(std::lround(lab.lightness * 65535 / 100));
+        const int16_t ab[2] = {static_cast<int16_t>(std::lround(lab.a * 256)),
+                               static_cast<int16_t>(std::lround(lab.b * 256))};
+        std::memcpy(&row[6 * static_cast<size_t>(x)], &lightness, 2);
+        std::memcpy(&row[6 * static_cast<size_t>(x) + 2], ab, 4);
+      }
+    }
+    ASSERT_GE(TIFFWriteScanline(tiff, row.data(), static_cast<uint32_t>(y), 0), 0);
+  }
+  TIFFClose(tiff);
+}
+
+// L*a*b* pictures show the colours of the same picture in RGB, as other
+// programs show them. libtiff's own conversion washed them out (a mean
+// error of 13.5 levels for both depths); 8 bits of L*a*b* cost about half
+// a level of rounding, 16 bits next to nothing.
+TEST(TiffReader, CieLabPicturesShowTheColoursOfTheSamePictureInRgb) {
+  testing::ScratchFolder scratch;
+  testing::TempFolder files;
+  constexpr int kWidth = 64;
+  constexpr int kHeight = 48;
+  const ImageBuffer original = testing::make_rgb_picture(kWidth, kHeight, testing::gradient);
+  for (const auto& [bits, largest_mean_error] : {std::pair<uint16_t, double>{8, 1.5}, {16, 0.1}}) {
+    SCOPED_TRACE(bits);
+    const std::string path = files.file("lab-" + std::to_string(bits) + ".tif");
+    write_lab_tiff(path, kWidth, kHeight, bits);
+    ImageBuffer picture;
+    ASSERT_EQ(load_picture(path, picture), kLoaded);
+    ASSERT_EQ(picture.pixel_bytes(), original.pixel_bytes());
+    double error = 0;
+    for (size_t i = 0; i < picture.pixel_bytes(); ++i) error += std::abs(picture.pixels()[i] - original.pixels()[i]);
+    EXPECT_LT(error / static_cast<double>(picture.pixel_bytes()), largest_mean_error);
+  }
 }
 
 struct TiffTags {
