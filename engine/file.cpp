@@ -30,47 +30,18 @@ bool File::note(const char* doing) {
   return false;
 }
 
-File File::open_read(const std::string& path) {
-  errno = 0;
-  File file(std::fopen(path.c_str(), "rbe"), path);
-  if (!file) file.note("cannot open");
-  return file;
-}
-
 namespace {
 
-// The state behind a stream made by read_at_own_position.
-struct PositionedReader {
-  UniqueFd fd;
-  off64_t position = 0;
-};
-
+// The calls of a stream made by read_at_own_position, whose cookie is a
+// PositionedReader.
 ssize_t read_positioned(void* cookie, char* bytes, size_t count) {
-  auto* reader = static_cast<PositionedReader*>(cookie);
-  for (;;) {
-    const ssize_t got = ::pread(reader->fd.get(), bytes, count, reader->position);
-    if (got < 0 && errno == EINTR) continue;
-    if (got > 0) reader->position += got;
-    return got;
-  }
+  return static_cast<PositionedReader*>(cookie)->read(bytes, count);
 }
 
 int seek_positioned(void* cookie, off64_t* offset, int whence) {
   auto* reader = static_cast<PositionedReader*>(cookie);
-  off64_t base = 0;
-  if (whence == SEEK_CUR) {
-    base = reader->position;
-  } else if (whence == SEEK_END) {
-    struct stat info {};
-    if (::fstat(reader->fd.get(), &info) != 0) return -1;
-    base = info.st_size;
-  }
-  if (*offset < 0 && base < -*offset) {
-    errno = EINVAL;
-    return -1;
-  }
-  reader->position = base + *offset;
-  *offset = reader->position;
+  if (!reader->seek(*offset, whence)) return -1;
+  *offset = static_cast<off64_t>(reader->position());
   return 0;
 }
 
@@ -81,13 +52,44 @@ int close_positioned(void* cookie) {
 
 }  // namespace
 
+ssize_t PositionedReader::read(void* bytes, size_t count) {
+  for (;;) {
+    const ssize_t got = ::pread(fd_.get(), bytes, count, static_cast<off_t>(position_));
+    if (got < 0 && errno == EINTR) continue;
+    if (got > 0) position_ += static_cast<uint64_t>(got);
+    return got;
+  }
+}
+
+bool PositionedReader::seek(int64_t offset, int whence) {
+  int64_t base = 0;
+  if (whence == SEEK_CUR) {
+    base = static_cast<int64_t>(position_);
+  } else if (whence == SEEK_END) {
+    const std::optional<uint64_t> end = size();
+    if (!end) return false;
+    base = static_cast<int64_t>(*end);
+  }
+  if ((offset < 0 && offset < -base) || (offset > 0 && base > INT64_MAX - offset)) {
+    errno = EINVAL;
+    return false;
+  }
+  position_ = static_cast<uint64_t>(base + offset);
+  return true;
+}
+
+std::optional<uint64_t> PositionedReader::size() const {
+  struct stat info {};
+  if (::fstat(fd_.get(), &info) != 0) return std::nullopt;
+  return static_cast<uint64_t>(info.st_size);
+}
+
 File File::read_at_own_position(UniqueFd fd, std::string name) {
   errno = 0;
   const int descriptor = fd.get();
   FILE* handle = nullptr;
   if (fd) {
-    auto reader = std::make_unique<PositionedReader>();
-    reader->fd = std::move(fd);
+    auto reader = std::make_unique<PositionedReader>(std::move(fd));
     const cookie_io_functions_t functions{read_positioned, nullptr, seek_positioned, close_positioned};
     handle = ::fopencookie(reader.get(), "rb", functions);
     // The stream owns the reader from here; close_positioned frees it.

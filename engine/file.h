@@ -12,12 +12,35 @@
 
 namespace quorvant::engine {
 
+// A file read with pread at a position of its own: several readers of one
+// open file never move each other's place in it.
+class PositionedReader {
+ public:
+  PositionedReader() = default;
+  explicit PositionedReader(UniqueFd fd) : fd_(std::move(fd)) {}
+
+  explicit operator bool() const { return static_cast<bool>(fd_); }
+  int descriptor() const { return fd_.get(); }
+  uint64_t position() const { return position_; }
+
+  // As read(2), from the position, which moves on by what was read.
+  ssize_t read(void* bytes, size_t count);
+  // Moves the position as lseek(2) would: `offset` from the start, the
+  // position or the end (SEEK_SET, SEEK_CUR, SEEK_END). False, with errno
+  // set, for a place before the start or past what a file offset holds.
+  bool seek(int64_t offset, int whence);
+  // The file's size, or nothing when it cannot be told.
+  std::optional<uint64_t> size() const;
+
+ private:
+  UniqueFd fd_;
+  uint64_t position_ = 0;
+};
+
 class File {
  public:
   File() = default;
 
-  // Opens an existing file for binary reading.
-  static File open_read(const std::string& path);
   // A stream that reads the file open as `fd` (which it takes over) with
   // pread, from offset 0: its position is its own, whoever else reads the
   // same open file. `name` is what messages call it.

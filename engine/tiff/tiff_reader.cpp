@@ -1,8 +1,6 @@
 #include "engine/tiff/tiff_reader.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdarg>
@@ -106,18 +104,11 @@ bool starts_as_tiff(File file) {
   return intel || motorola;
 }
 
-// libtiff's file calls over a ClientFile: reading only, never mapped, so a
-// file cut short or rewritten while it is read is a read error, not a
-// SIGBUS that ends the process.
+// libtiff's file calls over a PositionedReader: reading only, never
+// mapped, so a file cut short or rewritten while it is read is a read
+// error, not a SIGBUS that ends the process.
 tmsize_t read_client(thandle_t handle, void* bytes, tmsize_t size) {
-  auto* file = static_cast<ClientFile*>(handle);
-  for (;;) {
-    const ssize_t got =
-        ::pread(file->fd.get(), bytes, static_cast<size_t>(size), static_cast<off_t>(file->position));
-    if (got < 0 && errno == EINTR) continue;
-    if (got > 0) file->position += static_cast<uint64_t>(got);
-    return got;
-  }
+  return static_cast<PositionedReader*>(handle)->read(bytes, static_cast<size_t>(size));
 }
 
 tmsize_t refuse_writing(thandle_t, void*, tmsize_t) {
@@ -125,20 +116,15 @@ tmsize_t refuse_writing(thandle_t, void*, tmsize_t) {
   return -1;
 }
 
-toff_t file_size(thandle_t handle) {
-  struct stat info {};
-  return ::fstat(static_cast<ClientFile*>(handle)->fd.get(), &info) == 0 ? static_cast<toff_t>(info.st_size) : 0;
-}
+toff_t file_size(thandle_t handle) { return static_cast<PositionedReader*>(handle)->size().value_or(0); }
 
 toff_t seek_client(thandle_t handle, toff_t offset, int whence) {
-  auto* file = static_cast<ClientFile*>(handle);
-  const uint64_t base = whence == SEEK_CUR ? file->position : whence == SEEK_END ? file_size(handle) : 0;
-  if (offset > UINT64_MAX - base || base + offset > static_cast<uint64_t>(INT64_MAX)) {
+  auto* file = static_cast<PositionedReader*>(handle);
+  if (offset > static_cast<toff_t>(INT64_MAX)) {
     errno = EINVAL;
     return static_cast<toff_t>(-1);
   }
-  file->position = base + offset;
-  return file->position;
+  return file->seek(static_cast<int64_t>(offset), whence) ? file->position() : static_cast<toff_t>(-1);
 }
 
 // The descriptor belongs to the reader, which closes it with the handle.
@@ -149,7 +135,7 @@ void nothing_mapped(thandle_t, void*, toff_t) {}
 }  // namespace
 
 File TiffReader::second_stream() const {
-  return File::read_at_own_position(UniqueFd(::fcntl(client_.fd.get(), F_DUPFD_CLOEXEC, 0)), path_);
+  return File::read_at_own_position(UniqueFd(::fcntl(client_.descriptor(), F_DUPFD_CLOEXEC, 0)), path_);
 }
 
 int TiffReader::note_error(TIFF*, void* self, const char*, const char* format, va_list arguments) {
@@ -167,9 +153,8 @@ bool TiffReader::open(const SourceFile& source, ImageBuffer& target, ProgressCal
   forget_failure();
   path_ = source.path();
   source_size_ = source.size();
-  client_.fd = source.duplicate();
-  client_.position = 0;
-  if (!client_.fd) {
+  client_ = PositionedReader(source.duplicate());
+  if (!client_) {
     close();
     return false;
   }

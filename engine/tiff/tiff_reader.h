@@ -14,13 +14,6 @@
 
 namespace quorvant::engine::tiff {
 
-// What libtiff reads through: the source's descriptor, read with pread at
-// a position of libtiff's own.
-struct ClientFile {
-  UniqueFd fd;
-  uint64_t position = 0;
-};
-
 class TiffReader final : public ImageReader {
  public:
   ~TiffReader() override { close(); }
@@ -46,7 +39,7 @@ class TiffReader final : public ImageReader {
   // does not tell.
   File second_stream() const;
 
-  ClientFile client_;
+  PositionedReader client_;  // what libtiff reads through: the source, at a position of libtiff's own
   TIFF* tiff_ = nullptr;
   TIFFRGBAImage rgba_{};  // the RGBA interface's state, set up by open()
   bool rgba_begun_ = false;
