@@ -40,37 +40,36 @@ Outcome cannot_write(Outcome outcome, const std::string& why) {
   return outcome;
 }
 
-// What the reader that takes the source finds in its header; nothing when
-// no reader takes it. A header that could not be read for lack of memory
-// is taken as one of unknown size (the conversion will tell).
-std::optional<engine::PictureHeader> header_of(const engine::SourceFile& source) {
+// What the reader that takes a source finds in its header, or why no
+// reader takes it.
+struct Probe {
+  std::optional<engine::PictureHeader> header;
+  std::string refusal;
+};
+
+// A header that could not be read for lack of memory is taken as one of
+// unknown size (the conversion will tell).
+Probe probe(const engine::SourceFile& source) {
+  Probe found;
   try {
-    return engine::read_picture_header(source);
+    found.header = engine::read_picture_header(source, &found.refusal);
   } catch (const std::bad_alloc&) {
-    return engine::PictureHeader{};
+    found.header = engine::PictureHeader{};
   }
+  return found;
 }
 
-// Converts the job's source, whose header is `header` (nothing: no reader
-// takes it).
-Outcome convert_one(const Job& job, const engine::SourceFile& source, const std::optional<engine::PictureHeader>& header,
-                    const CliOptions& options, OutputFolder& folder, engine::PrivateNames& names) {
-  Outcome outcome{job.source, job.destination, source.status(), source.failure()};
+// Converts the job's source, as `probed` found it.
+Outcome convert_one(const Job& job, const engine::SourceFile& source, const Probe& probed, const CliOptions& options,
+                    OutputFolder& folder, engine::PrivateNames& names) {
   // A source that is missing, or that no reader takes, is reported before
-  // any file or folder is made for it; the loader says why.
-  if (source && !header) {
-    engine::ImageBuffer nothing;
-    std::string why;
-    outcome.code = engine::load_picture(source, nothing, &why);
-    outcome.message = why;
-    // No reader took it a moment ago: it is being rewritten.
-    if (outcome.code == engine::kLoaded) outcome = {job.source, job.destination, engine::kUnreadable,
-                                                    "the file changed while it was read"};
-  }
-  if (!source || !header) {
+  // any file or folder is made for it.
+  if (!probed.header) {
+    Outcome outcome{job.source, job.destination, source ? engine::kUnreadable : source.status(), probed.refusal};
     if (outcome.message.empty()) outcome.message = describe_result(outcome.code, quote(job.destination));
     return outcome;
   }
+  Outcome outcome{job.source, job.destination, 0, {}};
   std::string why;
   const engine::UniqueFd where = folder.below(job.folder, why);
   if (!where) return cannot_write(std::move(outcome), why);
@@ -233,11 +232,12 @@ int run_conversions(const CliOptions& options) {
         }
         // Opened once: the estimate and the conversion read this very file.
         const engine::SourceFile source = engine::SourceFile::open(job.source);
-        const std::optional<engine::PictureHeader> header = header_of(source);
-        const uint64_t need = header ? engine::conversion_memory(options.format, *header, options.convert) : 0;
+        const Probe probed = probe(source);
+        const uint64_t need =
+            probed.header ? engine::conversion_memory(options.format, *probed.header, options.convert) : 0;
         if (!budget.acquire(need)) return;
         running.add(index);
-        const Outcome outcome = convert_one(job, source, header, options, *folder, names);
+        const Outcome outcome = convert_one(job, source, probed, options, *folder, names);
         running.remove(index);
         budget.release(need);
         // A source that cannot be read leaves the name to the next one.

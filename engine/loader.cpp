@@ -29,6 +29,24 @@ constexpr ReaderFactory kReaders[] = {
     &make_reader<png::PngReader>,   &make_reader<pcx::PcxReader>, &make_reader<photocd::PhotoCdReader>,
 };
 
+// The reader that accepts the file, open on it for decoding into `target`;
+// nothing when none does, with `why` saying why: the first reason of a
+// reader that knew the file for its own but refused it (a 16-bit PNG, a
+// damaged JPEG header), or that it is not a picture at all.
+std::unique_ptr<ImageReader> accepting_reader(const SourceFile& source, ImageBuffer& target, std::string& why) {
+  why = kNotAPicture;
+  bool explained = false;
+  for (ReaderFactory make : kReaders) {
+    std::unique_ptr<ImageReader> reader = make();
+    if (reader->open(source, target, nullptr)) return reader;
+    if (!explained && !reader->failure().empty()) {
+      why = reader->failure();
+      explained = true;
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 ResultCode load_picture(const std::string& path, ImageBuffer& target, std::string* reason) {
@@ -39,36 +57,22 @@ ResultCode load_picture(const SourceFile& source, ImageBuffer& target, std::stri
   std::string why = source.failure();
   ResultCode code = source.status();
   if (code == kLoaded) {
-    why = kNotAPicture;
-    bool explained = false;
-    for (ReaderFactory make : kReaders) {
-      std::unique_ptr<ImageReader> reader = make();
-      if (reader->open(source, target, nullptr)) {
-        // The first reader that accepts the file decides the outcome.
-        code = reader->read() ? kLoaded : kUnreadable;
-        why = reader->failure().empty() ? "damaged picture data" : reader->failure();
-        break;
-      }
-      // A reader that knew the file for its own but refused it says why
-      // (a 16-bit PNG, a damaged JPEG header); the first such reason stands.
-      if (!explained && !reader->failure().empty()) {
-        why = reader->failure();
-        explained = true;
-      }
-      code = kUnreadable;
-    }
+    // The first reader that accepts the file decides the outcome.
+    const std::unique_ptr<ImageReader> reader = accepting_reader(source, target, why);
+    code = reader && reader->read() ? kLoaded : kUnreadable;
+    if (reader && code != kLoaded) why = reader->failure().empty() ? "damaged picture data" : reader->failure();
   }
   if (reason != nullptr) *reason = code == kLoaded ? std::string() : why;
   return code;
 }
 
-std::optional<PictureHeader> read_picture_header(const SourceFile& source) {
-  if (!source) return std::nullopt;
-  ImageBuffer unused;
-  for (ReaderFactory make : kReaders) {
-    std::unique_ptr<ImageReader> reader = make();
-    if (reader->open(source, unused, nullptr)) return reader->header();
+std::optional<PictureHeader> read_picture_header(const SourceFile& source, std::string* reason) {
+  std::string why = source.failure();
+  if (source) {
+    ImageBuffer unused;
+    if (const std::unique_ptr<ImageReader> reader = accepting_reader(source, unused, why)) return reader->header();
   }
+  if (reason != nullptr) *reason = why;
   return std::nullopt;
 }
 

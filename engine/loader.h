@@ -21,7 +21,8 @@ ResultCode load_picture(const std::string& path, ImageBuffer& target, std::strin
 ResultCode load_picture(const SourceFile& source, ImageBuffer& target, std::string* reason = nullptr);
 
 // What the reader that would load the file finds in its header, without
-// decoding the picture: nothing when no reader accepts the file.
-std::optional<PictureHeader> read_picture_header(const SourceFile& source);
+// decoding the picture: nothing when no reader accepts the file, with
+// `reason` (when given) saying why, as load_picture would.
+std::optional<PictureHeader> read_picture_header(const SourceFile& source, std::string* reason = nullptr);
 
 }  // namespace quorvant::engine
