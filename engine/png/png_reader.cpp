@@ -14,7 +14,6 @@ bool PngReader::open(const SourceFile& source, ImageBuffer& target, ProgressCall
   close();
   forget_failure();
   file_ = source.stream();
-  file_size_ = source.size();
   if (!file_ || !read_header()) {
     close();
     return false;
@@ -69,8 +68,8 @@ bool PngReader::read_header() {
   if (std::string why = picture_size_refusal(width_, height_, bits()); !why.empty()) return fail(std::move(why));
   // The rows as stored, each with its filter byte, are what the deflate
   // data unpacks to (interlaced files a little more).
-  stored_bytes_ = (uint64_t{png_get_rowbytes(png_, info_)} + 1) * height;
-  std::string why = claimed_size_refusal("PNG", stored_bytes_, file_size_, kDeflateLargestRatio);
+  const uint64_t stored_bytes = (uint64_t{png_get_rowbytes(png_, info_)} + 1) * height;
+  std::string why = claimed_size_refusal("PNG", stored_bytes, file_.size().value_or(0), kDeflateLargestRatio);
   return why.empty() || fail(std::move(why));
 }
 
@@ -136,8 +135,6 @@ void PngReader::close() {
   info_ = nullptr;
   file_.close();
   input_ = {};
-  file_size_ = 0;
-  stored_bytes_ = 0;
   kind_ = Kind::kRgb;
   has_alpha_ = false;
   png_known_ = false;

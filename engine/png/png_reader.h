@@ -34,8 +34,6 @@ class PngReader final : public ImageReader {
   Kind kind_ = Kind::kRgb;
   bool has_alpha_ = false;  // grey files with alpha lose it
   bool png_known_ = false;  // the file starts with PNG's signature
-  uint64_t file_size_ = 0;
-  uint64_t stored_bytes_ = 0;  // the rows as stored, filter bytes included
   int32_t width_ = 0;
   int32_t height_ = 0;
   ImageBuffer* target_ = nullptr;
