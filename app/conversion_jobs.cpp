@@ -51,11 +51,10 @@ constexpr size_t kJpegJob = 0;
 ValueRecord file_list() { return control(element::kFileList, ui::form::type_id::kListBox); }
 
 // Rebuilt every time: nothing caches it. Below the program's folder, or,
-// when the program may not write there (installed in /usr/bin), below the
-// user's pictures folder.
+// for an installed program, below the user's pictures folder.
 Text output_folder() {
   const Text program = core_text(CoreCommand::kProgramDirectory, {});
-  const std::string parent = output_parent(std::string(program.view()));
+  const std::string parent = output_parent(std::string(program.view()), QUORVANT_INSTALL_PREFIX);
   return joined({parent, kOutputFolder});
 }
 

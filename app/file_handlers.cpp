@@ -1,5 +1,7 @@
 // Filling the file list: a whole folder through the folder browser, or one
 // file through the file dialog.
+#include <sys/stat.h>
+
 #include <array>
 #include <string_view>
 
@@ -128,7 +130,18 @@ void add_one_file() {
 }
 
 void add_files(const std::vector<std::string>& files) {
-  for (const std::string& file : files) add_file_to_list(file.c_str());
+  for (const std::string& file : files) {
+    // The file dialog offers only files that are there; a name given at
+    // start may be of one that is not (or of a folder), and is refused as
+    // a file of no accepted kind would be, instead of being listed for a
+    // job that cannot convert it.
+    struct stat status {};
+    if (::stat(file.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+      show_message(kUnsupported, ValueRecord::of_int(0), text_arg(kUnsupportedTitle));
+      continue;
+    }
+    add_file_to_list(file.c_str());
+  }
 }
 
 void add_files_named_at_start() { add_files(runtime::program_arguments()); }

@@ -1,5 +1,6 @@
 #include "app/output_location.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -39,12 +40,28 @@ std::string pictures_folder(const std::string& user_dirs, const std::string& hom
   return home;
 }
 
-std::string output_parent(const std::string& program_directory) {
-  if (::access(program_directory.c_str(), W_OK) == 0) return program_directory;
+bool is_within(const std::string& path, const std::string& folder) {
+  std::string prefix = folder;
+  while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
+  if (prefix.empty() || path.rfind(prefix, 0) != 0) return false;
+  return path.size() == prefix.size() || prefix == "/" || path[prefix.size()] == '/';
+}
+
+std::string output_parent(const std::string& program_directory, const std::string& install_prefix) {
+  const bool installed = is_within(program_directory, "/usr") || is_within(program_directory, install_prefix);
+  // A program folder of the user's own that the user may not write (an
+  // unpacked package run by another user) also sends the output home.
+  if (!installed && ::access(program_directory.c_str(), W_OK) == 0) return program_directory;
   const std::string home = environment("HOME");
   std::string config = environment("XDG_CONFIG_HOME");
   if (config.empty()) config = home + "/.config";
-  return pictures_folder(read_text(config + "/user-dirs.dirs"), home);
+  const std::string pictures = pictures_folder(read_text(config + "/user-dirs.dirs"), home);
+  // A pictures folder that is named but missing (deleted, or named in
+  // another locale's language) is what xdg-user-dirs-update resets to the
+  // home folder; the output goes there rather than nowhere.
+  struct stat status {};
+  if (::stat(pictures.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return home;
+  return pictures;
 }
 
 }  // namespace quorvant::app

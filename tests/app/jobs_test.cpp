@@ -142,11 +142,13 @@ TEST_F(Jobs, JpegQualityAndSmoothingAreReadForEveryFileAndTheFlagsOnce) {
   EXPECT_EQ(read_bytes(output_folder() + "testorig.Jpg"), expected(TargetFormat::kJpg, kPicture, options));
 }
 
+// A name that is not UTF-8 (GBK's 保存 here) is converted by its bytes.
 TEST_F(Jobs, NamesDropTheLastFourBytesOfTheFileName) {
-  for (const char* name : {"photo.jpeg", "a.b"}) std::filesystem::copy_file(kPicture, scratch.file(name));
+  const char* const names[] = {"photo.jpeg", "a.b", "\xb1\xa3\xb4\xe6.jpg"};
+  for (const char* name : names) std::filesystem::copy_file(kPicture, scratch.file(name));
   // Only a folder listing or a single file with an accepted ending reaches
   // the list; these are written into it directly, as a test of the job.
-  for (const char* name : {"photo.jpeg", "a.b"}) {
+  for (const char* name : names) {
     const std::string path = scratch.file(name);
     runtime::ValueRecord args[] = {{app::kMainWindow, element::kFileList, ui::form::type_id::kListBox},
                                    runtime::ValueRecord::of_text(path.c_str()),
@@ -157,6 +159,7 @@ TEST_F(Jobs, NamesDropTheLastFourBytesOfTheFileName) {
   convert();
   EXPECT_TRUE(file_exists(output_folder() + "photo..Bmp"));
   EXPECT_TRUE(file_exists(output_folder() + ".Bmp"));
+  EXPECT_TRUE(file_exists(output_folder() + "\xb1\xa3\xb4\xe6.Bmp"));
 }
 
 TEST_F(Jobs, AnEmptyListConvertsNothingButStillOpensTheFolder) {

@@ -136,13 +136,20 @@ TEST_F(Folder, SingleFilesAreAddedWhenTheirEndingIsAccepted) {
   EXPECT_EQ(program.dialogs.file_requests().back().filters, std::vector<Filter>({{"图片文件(*.*)", ""}}));
 }
 
-// quorvant FILE...: each file as 转换单个图片 would add it.
+// quorvant FILE...: each file as 转换单个图片 would add it; a name of no
+// file there (missing, or a folder) is refused as a file of no accepted
+// kind is.
 TEST_F(Folder, FilesNamedAtStartAreAddedAsSingleFilesAre) {
   const size_t messages = program.dialogs.message_requests().size();
-  app::add_files({folder.file("x.jpg"), folder.file("notes.txt"), "/elsewhere/scan.tif"});
-  EXPECT_EQ(listed_files(), std::vector<std::string>({folder.file("x.jpg"), "/elsewhere/scan.tif"}));
-  ASSERT_EQ(program.dialogs.message_requests().size(), messages + 1) << "one refusal, for the text file";
-  EXPECT_EQ(program.dialogs.message_requests().back().text, "您选择的图片文件格式暂时不支持!");
+  write_bytes(folder.file("notes.txt"), {1});
+  app::add_files({folder.file("x.jpg"), folder.file("notes.txt"), "/nonexistent/scan.tif", folder.file("pictures.jpg"),
+                  folder.file("old.TIF")});
+  EXPECT_EQ(listed_files(), std::vector<std::string>({folder.file("x.jpg"), folder.file("old.TIF")}));
+  ASSERT_EQ(program.dialogs.message_requests().size(), messages + 3) << "refused: the text file, the missing file, "
+                                                                         "the folder";
+  for (size_t i = messages; i < messages + 3; ++i) {
+    EXPECT_EQ(program.dialogs.message_requests()[i].text, "您选择的图片文件格式暂时不支持!");
+  }
 }
 
 }  // namespace

@@ -324,9 +324,11 @@ TEST_F(ConverterLikeWindow, ListAndDialogMethods) {
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(list->add_item("/a/一.jpg", 7), 0);
   EXPECT_EQ(list->add_item("/a/二.png", 0), 1);
-  EXPECT_EQ(list->item_count(), 2);
   EXPECT_EQ(list->item_text(1), "/a/二.png");
-  EXPECT_EQ(list->item_text(2), "");
+  EXPECT_EQ(list->add_item("/a/\xb1\xa3.jpg", 0), 2) << "a name that is not UTF-8";
+  EXPECT_EQ(list->item_text(2), "/a/\xb1\xa3.jpg") << "its bytes, not the text shown";
+  EXPECT_EQ(list->item_count(), 3);
+  EXPECT_EQ(list->item_text(3), "");
   EXPECT_EQ(list->item_text(-1), "");
   list->clear();
   EXPECT_EQ(list->item_count(), 0);

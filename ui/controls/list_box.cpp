@@ -22,6 +22,18 @@ enum Property {
 
 QListWidget* list_of(QWidget* widget) { return static_cast<QListWidget*>(widget); }
 
+// An item keeps the bytes it was given: a file name need not be UTF-8, and
+// the shown text (with a replacement character for what is not) would name
+// no file.
+constexpr int kItemBytes = Qt::UserRole + 1;
+
+std::string bytes_of(const QListWidgetItem& item) {
+  const QVariant bytes = item.data(kItemBytes);
+  if (!bytes.isValid()) return item.text().toStdString();
+  const QByteArray array = bytes.toByteArray();
+  return std::string(array.constData(), static_cast<size_t>(array.size()));
+}
+
 }  // namespace
 
 ListBoxControl::ListBoxControl(const CreateParams& params, form::PropertyBag bag)
@@ -43,7 +55,7 @@ int ListBoxControl::item_count() const {
 std::string ListBoxControl::item_text(int index) const {
   const auto* list = list_of(widget());
   if (list == nullptr || index < 0 || index >= list->count()) return {};
-  return list->item(index)->text().toStdString();
+  return bytes_of(*list->item(index));
 }
 
 int ListBoxControl::add_item(const std::string& text, int32_t data) {
@@ -52,6 +64,7 @@ int ListBoxControl::add_item(const std::string& text, int32_t data) {
   list->addItem(QString::fromStdString(text));
   const int index = list->count() - 1;
   list->item(index)->setData(Qt::UserRole, data);
+  list->item(index)->setData(kItemBytes, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
   return index;
 }
 
@@ -63,7 +76,7 @@ void ListBoxControl::capture() {
   const auto* list = list_of(widget());
   if (list == nullptr) return;
   std::vector<std::string> items;
-  for (int i = 0; i < list->count(); ++i) items.push_back(platform::utf8_to_gbk(list->item(i)->text().toStdString()));
+  for (int i = 0; i < list->count(); ++i) items.push_back(platform::utf8_to_gbk(bytes_of(*list->item(i))));
   bag().set(kItems, std::move(items));
   bag().set(kSelection, list->currentRow());
 }
