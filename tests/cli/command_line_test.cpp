@@ -6,8 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <variant>
@@ -389,6 +391,78 @@ TEST_F(CommandLineTest, VersionIsThePackagesVersion) {
   const ProcessRun r = run("--version");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "quorvant-convert " QUORVANT_VERSION "\n");
+}
+
+// Every option --help names is in the manual page, the bash completion and
+// the README's table, and they name no option the program lacks.
+TEST_F(CommandLineTest, HelpManualCompletionAndReadmeNameTheSameOptions) {
+  const ProcessRun help = run("--help");
+  ASSERT_EQ(help.status, 0);
+  // "  -j,--jobs UINT ..." in the Options section: each line one option.
+  std::vector<std::set<std::string>> options;
+  std::set<std::string> names;
+  bool in_options = false;
+  for (const std::string& line : lines(help.out)) {
+    if (line == "Options:") in_options = true;
+    const size_t start = line.find_first_not_of(' ');
+    if (!in_options || start == std::string::npos || line[start] != '-') continue;
+    std::set<std::string> option;
+    std::istringstream spellings(line.substr(start, line.find(' ', start) - start));
+    for (std::string name; std::getline(spellings, name, ',');) option.insert(name);
+    names.insert(option.begin(), option.end());
+    options.push_back(option);
+  }
+  ASSERT_GE(options.size(), 20u) << help.out;
+  std::set<std::string> long_names;
+  for (const std::string& name : names) {
+    if (name.rfind("--", 0) == 0) long_names.insert(name);
+  }
+  const std::regex option_name(R"((^|[\s"`])(--?[a-z0-9][a-z0-9-]*))");
+  auto names_in = [&](const std::string& text) {
+    std::set<std::string> found;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), option_name); it != std::sregex_iterator(); ++it)
+      found.insert((*it)[2]);
+    return found;
+  };
+  auto source_text = [](const std::string& path) {
+    const auto bytes = testing::read_bytes(std::string(QUORVANT_SOURCE_DIR) + "/" + path);
+    return std::string(bytes.begin(), bytes.end());
+  };
+
+  // The manual page: the item line after each .TP, its "\-" unescaped.
+  std::set<std::string> manual;
+  const std::vector<std::string> page = lines(source_text("packaging/quorvant-convert.1"));
+  for (size_t i = 0; i + 1 < page.size(); ++i) {
+    if (page[i] != ".TP") continue;
+    const std::string item = std::regex_replace(page[i + 1], std::regex(R"(\\-)"), "-");
+    const std::set<std::string> found = names_in(item);
+    manual.insert(found.begin(), found.end());
+  }
+  EXPECT_EQ(manual, names) << "the manual page's options";
+
+  std::smatch words;
+  const std::string completion = source_text("packaging/quorvant-convert.bash");
+  ASSERT_TRUE(std::regex_search(completion, words, std::regex(R"re(compgen -W "(--[^"]*)")re")));
+  EXPECT_EQ(names_in(words[1]), long_names) << "the bash completion's options";
+
+  // The README's table: each row's first cell is an option, and every
+  // option has a spelling somewhere in the table.
+  const std::string readme = source_text("README.md");
+  const size_t table = readme.find("| option | meaning |");
+  ASSERT_NE(table, std::string::npos);
+  const std::string rows = readme.substr(table, readme.find("\n\n", table) - table);
+  const std::set<std::string> in_table = names_in(rows);
+  for (const std::string& row : lines(rows)) {
+    if (row.rfind("| `", 0) != 0) continue;
+    const std::set<std::string> first = names_in(row.substr(0, row.find('|', 1)));
+    ASSERT_EQ(first.size(), 1u) << row;
+    EXPECT_EQ(names.count(*first.begin()), 1u) << "the README names an option the program lacks: " << row;
+  }
+  for (const std::set<std::string>& option : options) {
+    if (option.count("--help") != 0) continue;
+    EXPECT_TRUE(std::any_of(option.begin(), option.end(), [&](const std::string& n) { return in_table.count(n); }))
+        << "the README's table lacks " << *option.rbegin();
+  }
 }
 
 TEST_F(CommandLineTest, InputsComeFromAListOnStandardInputOrNulSeparated) {
