@@ -90,12 +90,16 @@ namespace {
 // Starts Xvfb on display `display`; the display's number once the server
 // accepts connections (it writes it into a pipe then), or nothing when the
 // server ended first (another server has that display) or took too long.
+// -noreset: by default the server resets whenever its last client leaves,
+// and a client connecting during the reset is dropped ("could not connect
+// to display"); between the test's short-lived xdotool and import runs the
+// server is often without clients.
 std::string start_server(int display, const std::string& log_file, pid_t& server) {
   int channel[2];
   if (::pipe(channel) != 0) throw std::runtime_error("cannot make a pipe");
   try {
     server = spawn({"Xvfb", ":" + std::to_string(display), "-displayfd", std::to_string(channel[1]), "-screen", "0",
-                    "1024x768x24", "-nolisten", "tcp"},
+                    "1024x768x24", "-nolisten", "tcp", "-noreset"},
                    own_environment(), log_file, fs::current_path().string(), channel[0]);
   } catch (...) {
     ::close(channel[0]);
@@ -153,6 +157,26 @@ VirtualDisplay::VirtualDisplay(const std::string& log_file) {
 
 VirtualDisplay::~VirtualDisplay() { stop(server_); }
 
+CompositingManager::CompositingManager(const VirtualDisplay& display, const std::string& log_file) {
+  std::vector<std::string> environment = own_environment();
+  environment.push_back("DISPLAY=" + display.name());
+  pid_ = spawn({"xcompmgr"}, environment, log_file, fs::current_path().string());
+  // It owns the display's compositing selection through a window of its
+  // own named after it; from then on the windows mapped are composited.
+  bool ended = false;
+  const bool running = within(kStartLimit, [&] {
+    ended = ::waitpid(pid_, nullptr, WNOHANG) == pid_;
+    return ended || run_command("timeout 30 xdotool search --name '^xcompmgr$' >/dev/null 2>&1").status == 0;
+  });
+  if (ended || !running) {
+    if (!ended) stop(pid_);
+    pid_ = -1;
+    throw std::runtime_error("xcompmgr did not take the display; see " + log_file);
+  }
+}
+
+CompositingManager::~CompositingManager() { stop(pid_); }
+
 std::vector<uint8_t> Screenshot::pixels(const Area& area) const {
   std::vector<uint8_t> samples;
   samples.reserve(static_cast<size_t>(area.width * area.height * 3));
@@ -172,14 +196,24 @@ std::vector<uint8_t> Screenshot::pixels(const Area& area) const {
 
 namespace {
 bool dark(const uint8_t* rgb) { return rgb[0] < 128 && rgb[1] < 128 && rgb[2] < 128; }
-}  // namespace
+// A dialog's face is (212, 208, 200).
+bool light(const uint8_t* rgb) { return rgb[0] >= 180 && rgb[1] >= 180 && rgb[2] >= 180; }
 
-int Screenshot::dark_pixels(const Area& area) const {
-  const std::vector<uint8_t> samples = pixels(area);
+int count_of(const std::vector<uint8_t>& samples, bool (*wanted)(const uint8_t*)) {
   int count = 0;
-  for (size_t i = 0; i + 2 < samples.size(); i += 3) count += dark(&samples[i]) ? 1 : 0;
+  for (size_t i = 0; i + 2 < samples.size(); i += 3) count += wanted(&samples[i]) ? 1 : 0;
   return count;
 }
+
+// The panel's outline is magenta (255, 0, 255); seen through the window's
+// opacity of 234/255 on a compositing desktop it keeps a little of what
+// lies beneath.
+bool magenta(const uint8_t* rgb) { return rgb[0] >= 230 && rgb[1] <= 25 && rgb[2] >= 230; }
+}  // namespace
+
+int Screenshot::dark_pixels(const Area& area) const { return count_of(pixels(area), dark); }
+
+int Screenshot::light_pixels(const Area& area) const { return count_of(pixels(area), light); }
 
 int Screenshot::alike_lines(const Area& area, int columns) const {
   const std::vector<uint8_t> samples = pixels(area);
@@ -235,13 +269,14 @@ ConverterOnDisplay::ConverterOnDisplay(const VirtualDisplay& display, const std:
 
 ConverterOnDisplay::~ConverterOnDisplay() { stop(pid_); }
 
-bool ConverterOnDisplay::start() {
+std::vector<std::string> ConverterOnDisplay::environment() const {
   const char* path = std::getenv("PATH");
   // Nothing of the desktop the tests were started from reaches the program:
   // no message bus, no browser, no settings of the user's.
-  std::vector<std::string> environment = {
+  std::vector<std::string> entries = {
       "DISPLAY=" + display_.name(),
       "QT_QPA_PLATFORM=xcb",
+      "DBUS_SESSION_BUS_ADDRESS=disabled:",
       "PATH=" + folder_ + "/bin:" + (path != nullptr ? path : "/usr/bin:/bin"),
       "BROWSER=/bin/true",
       "DEFAULT_BROWSER=/bin/true",
@@ -254,43 +289,81 @@ bool ConverterOnDisplay::start() {
       "LANG=C.UTF-8",
   };
   if (const char* libraries = std::getenv("LD_LIBRARY_PATH"))
-    environment.push_back(std::string("LD_LIBRARY_PATH=") + libraries);
-  // Under a loaded machine the program's first connection to the display
-  // has now and then been refused ("could not connect to display") while
-  // other clients connected; the program then ends at once, and is started
-  // again, up to three times.
-  bool shown = false;
-  for (int attempt = 0; attempt < 3 && !shown; ++attempt) {
-    pid_ = spawn({program_directory_ + "/quorvant"}, environment, folder_ + "/program.log", program_directory_);
-    bool ended = false;
-    shown = within(kStartLimit,
-                   [&] {
-                     if (::waitpid(pid_, nullptr, WNOHANG) == pid_) ended = true;
-                     return ended || !(window_ = find_window("Quorvant V")).empty();
-                   }) &&
-            !ended;
-    if (ended) pid_ = -1;
+    entries.push_back(std::string("LD_LIBRARY_PATH=") + libraries);
+  return entries;
+}
+
+bool ConverterOnDisplay::start(const std::vector<std::string>& arguments) {
+  std::vector<std::string> command = {program_directory_ + "/quorvant"};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  pid_ = spawn(command, environment(), folder_ + "/program.log", program_directory_);
+  bool ended = false;
+  const bool shown = within(kStartLimit, [&] {
+    if (::waitpid(pid_, nullptr, WNOHANG) == pid_) ended = true;
+    return ended || !(window_ = find_window("Quorvant V")).empty();
+  });
+  if (ended) {
+    pid_ = -1;
+    ADD_FAILURE() << "the program ended before its window came:\n" << log();
+    return false;
   }
   if (!shown) {
     ADD_FAILURE() << "no window of the program on the display";
     return false;
   }
-  const CommandResult geometry = run_command("timeout 30 xdotool getwindowgeometry --shell " + window_);
-  for (const std::string& line : lines_of(geometry.out)) {
-    if (line.rfind("X=", 0) == 0) left_ = std::stoi(line.substr(2));
-    if (line.rfind("Y=", 0) == 0) top_ = std::stoi(line.substr(2));
+  if (const std::optional<Area> placed = placement(window_)) {
+    left_ = placed->left;
+    top_ = placed->top;
   }
   // Drawn once the main panel's magenta outline is there.
   const bool drawn = within(kScreenLimit, [&] {
     const std::vector<uint8_t> edge = screenshot().pixels(layout::kPanelTopEdge);
     for (size_t i = 0; i < edge.size(); i += 3) {
-      if (edge[i] != 255 || edge[i + 1] != 0 || edge[i + 2] != 255) return false;
+      if (!magenta(&edge[i])) return false;
     }
     return true;
   });
   if (!drawn) ADD_FAILURE() << "the window at " << left_ << ", " << top_ << " has no magenta panel outline";
   return drawn;
 }
+
+std::optional<Area> ConverterOnDisplay::placement(const std::string& window) const {
+  const CommandResult geometry = run_command("timeout 30 xdotool getwindowgeometry --shell " + window + " 2>/dev/null");
+  if (geometry.status != 0) return std::nullopt;
+  Area area{0, 0, 0, 0};
+  for (const std::string& line : lines_of(geometry.out)) {
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos) continue;
+    const std::string name = line.substr(0, equals);
+    const int value = std::atoi(line.c_str() + equals + 1);
+    if (name == "X") area.left = value;
+    if (name == "Y") area.top = value;
+    if (name == "WIDTH") area.width = value;
+    if (name == "HEIGHT") area.height = value;
+  }
+  return area;
+}
+
+std::optional<Area> ConverterOnDisplay::client_area(const std::string& window) const {
+  std::optional<Area> area = placement(window);
+  if (area) {
+    area->left -= left_;
+    area->top -= top_;
+  }
+  return area;
+}
+
+std::string ConverterOnDisplay::wait_for_window(const std::string& title_pattern, std::chrono::seconds limit) const {
+  std::string window;
+  within(limit, [&] { return !(window = find_window(title_pattern)).empty(); });
+  return window;
+}
+
+bool ConverterOnDisplay::wait_until_gone(const std::string& title_pattern, std::chrono::seconds limit) const {
+  return within(limit, [&] { return find_window(title_pattern).empty(); });
+}
+
+void ConverterOnDisplay::focus(const std::string& window) const { xdotool("windowfocus --sync " + window); }
 
 std::string ConverterOnDisplay::find_window(const std::string& title_pattern) const {
   const CommandResult found =
@@ -332,8 +405,10 @@ Screenshot ConverterOnDisplay::screenshot() const {
 std::string ConverterOnDisplay::keep(const Screenshot& shot, const std::string& name) const {
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
   fs::create_directories(QUORVANT_DESKTOP_SCREENSHOTS);
-  const std::string path = std::string(QUORVANT_DESKTOP_SCREENSHOTS) + "/" +
-                           (test != nullptr ? test->name() : std::string("desktop")) + "-" + name + ".ppm";
+  // A parameterised test's name holds a "/" before its parameter's name.
+  std::string test_name = test != nullptr ? test->name() : "desktop";
+  std::replace(test_name.begin(), test_name.end(), '/', '-');
+  const std::string path = std::string(QUORVANT_DESKTOP_SCREENSHOTS) + "/" + test_name + "-" + name + ".ppm";
   std::ostringstream header;
   header << "P6\n" << shot.screen.width << " " << shot.screen.height << "\n255\n";
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -365,15 +440,15 @@ void ConverterOnDisplay::key(const std::string& name) const { xdotool("key " + s
 bool ConverterOnDisplay::choose_folder(const std::string& folder) const {
   click(layout::centre_x(layout::kChooseFolder), layout::centre_y(layout::kChooseFolder));
   // Its title is "Velk_Quorvant_文件选择:".
-  std::string dialog;
-  if (!within(kScreenLimit, [&] { return !(dialog = find_window("Quorvant_")).empty(); })) {
+  const std::string dialog = wait_for_window("Quorvant_", kScreenLimit);
+  if (dialog.empty()) {
     ADD_FAILURE() << "the folder dialog did not open";
     return false;
   }
-  xdotool("windowfocus --sync " + dialog);
+  focus(dialog);
   type(folder);
   key("Return");
-  if (!within(kScreenLimit, [&] { return find_window("Quorvant_").empty(); })) {
+  if (!wait_until_gone("Quorvant_", kScreenLimit)) {
     ADD_FAILURE() << "the folder dialog did not close on Return";
     return false;
   }

@@ -39,7 +39,8 @@ bool within(std::chrono::seconds limit, Condition condition) {
 
 // An X server of the test's own (Xvfb, 1024 x 768, 24 bits) on a display
 // number the server picks among the free ones. DISPLAY names it for the
-// test process, so xdotool and import talk to it.
+// test process, so xdotool and import talk to it. No window manager and no
+// compositing manager run on it unless a test starts one.
 class VirtualDisplay {
  public:
   explicit VirtualDisplay(const std::string& log_file);
@@ -51,6 +52,22 @@ class VirtualDisplay {
  private:
   pid_t server_ = -1;
   std::string name_;
+};
+
+// A compositing manager (xcompmgr) on a virtual display, started once the
+// display is up and ended with the test. With it the desktop honours the
+// window's opacity, as a desktop with compositing effects does; without it
+// the X server draws every window as it is, as under Openbox, i3 or a plain
+// Xfce.
+class CompositingManager {
+ public:
+  CompositingManager(const VirtualDisplay& display, const std::string& log_file);
+  ~CompositingManager();
+  CompositingManager(const CompositingManager&) = delete;
+  CompositingManager& operator=(const CompositingManager&) = delete;
+
+ private:
+  pid_t pid_ = -1;
 };
 
 // A place on the window, in pixels from its top left corner.
@@ -68,6 +85,8 @@ struct Screenshot {
   std::vector<uint8_t> pixels(const Area& area) const;
   // Pixels of `area` darker than the grey of a dialog's face: text, outlines.
   int dark_pixels(const Area& area) const;
+  // Pixels of `area` as light as a dialog's face or lighter.
+  int light_pixels(const Area& area) const;
   // Lines of text in `area` that begin alike, as the full paths of the files
   // of one folder in a list do: the number of equal bands of rows, one below
   // the other from the first dark row down, compared on the leftmost
@@ -89,9 +108,10 @@ class ConverterOnDisplay {
   ConverterOnDisplay(const ConverterOnDisplay&) = delete;
   ConverterOnDisplay& operator=(const ConverterOnDisplay&) = delete;
 
-  // Starts the program and waits until its main window is on the screen and
-  // drawn; false when it does not come.
-  bool start();
+  // Starts the program with `arguments` and waits until its main window is
+  // on the screen and drawn; false when it does not come or the program
+  // ends first.
+  bool start(const std::vector<std::string>& arguments = {});
   const std::string& window() const { return window_; }
 
   // The folder beside the program that the jobs write into (ending with "/").
@@ -118,6 +138,19 @@ class ConverterOnDisplay {
   void type(const std::string& text) const;
   void key(const std::string& name) const;
 
+  // A window of the program titled as `title_pattern` (a regular
+  // expression) once it is on the screen; empty when none comes within
+  // `limit`.
+  std::string wait_for_window(const std::string& title_pattern, std::chrono::seconds limit) const;
+  // Waits until no window so titled is on the screen; false when one still
+  // is after `limit`.
+  bool wait_until_gone(const std::string& title_pattern, std::chrono::seconds limit) const;
+  // Where `window`'s client area is, in the main window's coordinates, as
+  // screenshots are read; nothing when the window is gone.
+  std::optional<Area> client_area(const std::string& window) const;
+  // Gives `window` the keyboard, as a click on its caption would.
+  void focus(const std::string& window) const;
+
   // The folder dialog of 转换多个图片: opens it, types `folder` into it and
   // presses Return. False when the dialog does not open or does not close.
   bool choose_folder(const std::string& folder) const;
@@ -127,7 +160,12 @@ class ConverterOnDisplay {
   std::optional<int> wait_for_exit(std::chrono::seconds limit);
 
  private:
+  // What the program runs with: nothing of the desktop the tests were
+  // started from.
+  std::vector<std::string> environment() const;
   std::string find_window(const std::string& title_pattern) const;
+  // Where `window`'s client area is on the display.
+  std::optional<Area> placement(const std::string& window) const;
   void xdotool(const std::string& arguments) const;
 
   const VirtualDisplay& display_;

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <optional>
 
 #include "tests/desktop/desktop_support.h"
 
@@ -199,6 +201,64 @@ TEST_F(Converter, ClosingDuringAJobLeavesNeitherScratchFilesNorTruncatedPictures
         << path << " is a whole picture, not what was written of it before the program ended";
   }
 }
+
+// The desktops a message box is checked on: an X server that draws every
+// window as it is, as under Openbox, i3 or a plain Xfce, and one whose
+// compositing manager honours the main window's opacity.
+enum class Desktop { kPlain, kCompositing };
+
+const char* name_of(Desktop desktop) { return desktop == Desktop::kPlain ? "WithoutCompositor" : "WithXcompmgr"; }
+std::string desktop_name(const ::testing::TestParamInfo<Desktop>& info) { return name_of(info.param); }
+void PrintTo(Desktop desktop, std::ostream* out) { *out << name_of(desktop); }
+
+struct MessageBoxOnDesktop : ::testing::TestWithParam<Desktop> {
+  TempFolder folder;
+  VirtualDisplay display{folder.file("xvfb.log")};
+  std::optional<CompositingManager> compositor;
+  ConverterOnDisplay program{display, folder.path()};
+
+  void SetUp() override {
+    if (GetParam() == Desktop::kCompositing) compositor.emplace(display, folder.file("xcompmgr.log"));
+  }
+};
+
+TEST_P(MessageBoxOnDesktop, AFileOfAnUnsupportedKindIsAnsweredByADrawnBoxThatReturnCloses) {
+  const std::string notes = folder.file("notes.txt");
+  std::ofstream(notes) << "not a picture\n";
+  ASSERT_TRUE(program.start({notes})) << program.keep(program.screenshot(), "start");
+
+  // 提示: 您选择的图片文件格式暂时不支持!
+  const std::string box = program.wait_for_window("^提示$", kScreenLimit);
+  ASSERT_FALSE(box.empty()) << "the box comes\n" << program.keep(program.screenshot(), "no-box");
+  const std::optional<Area> client = program.client_area(box);
+  ASSERT_TRUE(client.has_value()) << "the box is still there";
+  // The text stands in the upper part of the box, above its button.
+  const Area text{client->left, client->top, client->width, client->height * 2 / 5};
+  Screenshot shot;
+  const bool drawn = within(kScreenLimit, [&] {
+    shot = program.screenshot();
+    return shot.light_pixels(*client) > client->width * client->height / 2 && shot.dark_pixels(text) > 30;
+  });
+  EXPECT_TRUE(drawn) << "the box at " << client->left << ", " << client->top << " (" << client->width << " x "
+                     << client->height << " in the main window's coordinates) shows the dialog's face and its "
+                     << "text, not black: " << shot.light_pixels(*client) << " light pixels, " << shot.dark_pixels(text)
+                     << " dark ones where the text goes\n"
+                     << program.keep(shot, "box");
+
+  const std::vector<uint8_t> edge = shot.pixels(layout::kPanelTopEdge);
+  const bool see_through = edge[0] != 255 || edge[1] != 0 || edge[2] != 255;
+  EXPECT_EQ(see_through, GetParam() == Desktop::kCompositing)
+      << "the main window is 234/255 opaque where a compositor honours it, and only there\n"
+      << program.keep(shot, "opacity");
+
+  program.focus(box);
+  program.key("Return");
+  EXPECT_TRUE(program.wait_until_gone("^提示$", kScreenLimit)) << "Return closes the box\n"
+                                                               << program.keep(program.screenshot(), "box-stays");
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, MessageBoxOnDesktop, ::testing::Values(Desktop::kPlain, Desktop::kCompositing),
+                         desktop_name);
 
 }  // namespace
 }  // namespace quorvant::testing::desktop
