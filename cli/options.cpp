@@ -52,6 +52,16 @@ std::vector<Input> listed_inputs(const std::string& list, const std::vector<std:
 
 }  // namespace
 
+std::optional<uint32_t> parse_colour(const std::string& text) {
+  if (text == "white") return 0xFFFFFF;
+  if (text == "black") return 0x000000;
+  const std::string digits = text.starts_with("#") ? text.substr(1) : text;
+  if (digits.size() != 6 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+    return std::nullopt;
+  }
+  return static_cast<uint32_t>(std::stoul(digits, nullptr, 16));
+}
+
 std::variant<CliOptions, int> parse_command_line(int argc, const char* const* argv) {
   CliOptions options;
   options.jobs = engine::usable_cores();
@@ -94,6 +104,27 @@ std::variant<CliOptions, int> parse_command_line(int argc, const char* const* ar
   app.add_flag("--grey,--gray", options.convert.grey, "JPG, TIF: write grey instead of colour");
   app.add_flag("--no-optimize", no_optimize, "JPG: keep the standard Huffman tables");
   app.add_flag("--plain", plain, "PGM, PPM: write the plain text form instead of the binary one");
+  std::string orientation = "upright";
+  app.add_option("--orientation", orientation,
+                 "upright: turn photos as their EXIF orientation says (the default); keep: write the pixels as "
+                 "stored and keep the tag")
+      ->check(CLI::IsMember({"upright", "keep"}))
+      ->type_name("MODE");
+  std::string colour = "profile";
+  app.add_option("--colour,--color", colour,
+                 "profile: keep a picture's colour profile where the target holds one, else convert to sRGB (the "
+                 "default); srgb: convert to sRGB always; as-stored: the colours as stored, no profile")
+      ->check(CLI::IsMember({"profile", "srgb", "as-stored"}))
+      ->type_name("MODE");
+  std::string background = "white";
+  app.add_option("--background", background,
+                 "what transparent pictures are put over for targets without transparency: white, black or "
+                 "#RRGGBB (default: white)")
+      ->type_name("COLOUR");
+  bool strip = false;
+  bool strip_location = false;
+  app.add_flag("--strip", strip, "write no EXIF, XMP or IPTC metadata (the colour profile stays)");
+  app.add_flag("--strip-location", strip_location, "write the metadata without its GPS data");
   app.add_flag("--overwrite", options.overwrite, "replace existing files and let later inputs replace earlier ones");
   app.add_flag("--skip-existing", options.skip_existing,
                "count a picture whose output exists already as done (for running a batch again)");
@@ -128,12 +159,28 @@ std::variant<CliOptions, int> parse_command_line(int argc, const char* const* ar
     } else if (options.inputs.empty()) {
       throw CLI::RequiredError("inputs (or --files-from)");
     }
+    const std::optional<uint32_t> rgb = parse_colour(background);
+    if (!rgb) throw CLI::ValidationError("--background", "'" + background + "' is not white, black or #RRGGBB");
+    options.convert.background = *rgb;
+    if (strip && strip_location) throw CLI::ValidationError("--strip already drops what --strip-location does");
   } catch (const CLI::ParseError& e) {
     const int status = app.exit(e);
     return status == 0 ? 0 : static_cast<int>(kUsageError);
   }
   options.convert.optimise = !no_optimize;
   options.convert.raw = !plain;
+  // Beyond the window: every kind of picture read, transparency kept, and
+  // photos upright, in their true colours, with their metadata unless asked
+  // otherwise.
+  options.convert.more_kinds = true;
+  options.convert.alpha = true;
+  options.convert.upright = orientation == "upright";
+  options.convert.colour = colour == "srgb"        ? engine::ColourHandling::kSrgb
+                           : colour == "as-stored" ? engine::ColourHandling::kAsStored
+                                                   : engine::ColourHandling::kProfile;
+  options.convert.metadata = strip            ? engine::MetadataHandling::kNone
+                             : strip_location ? engine::MetadataHandling::kAllButPlace
+                                              : engine::MetadataHandling::kAll;
   return options;
 }
 

@@ -32,6 +32,10 @@ struct CliOptions {
 
 enum ExitStatus : int { kAllWritten = 0, kSomeFailed = 1, kUsageError = 2 };
 
+// A colour as --background takes it: white, black, #RRGGBB or RRGGBB; as
+// 0xRRGGBB.
+std::optional<uint32_t> parse_colour(const std::string& text);
+
 // Parses the command line and reads a --files-from list. Returns the
 // options, or the exit status to end with at once (0 after --help or
 // --version, kUsageError after a usage message).

@@ -22,6 +22,7 @@
 #include "engine/loader.h"
 #include "engine/output_file.h"
 #include "engine/scratch_buffer.h"
+#include "engine/target_preparation.h"
 #include "engine/worker_pool.h"
 
 namespace quorvant::cli {
@@ -49,10 +50,10 @@ struct Probe {
 
 // A header that could not be read for lack of memory is taken as one of
 // unknown size (the conversion will tell).
-Probe probe(const engine::SourceFile& source) {
+Probe probe(const engine::SourceFile& source, const engine::ConvertOptions& options) {
   Probe found;
   try {
-    found.header = engine::read_picture_header(source, &found.refusal);
+    found.header = engine::read_picture_header(source, &found.refusal, engine::read_options_for(options));
   } catch (const std::bad_alloc&) {
     found.header = engine::PictureHeader{};
   }
@@ -232,7 +233,7 @@ int run_conversions(const CliOptions& options) {
         }
         // Opened once: the estimate and the conversion read this very file.
         const engine::SourceFile source = engine::SourceFile::open(job.source);
-        const Probe probed = probe(source);
+        const Probe probed = probe(source, options.convert);
         const uint64_t need =
             probed.header ? engine::conversion_memory(options.format, *probed.header, options.convert) : 0;
         if (!budget.acquire(need)) return;

@@ -20,6 +20,7 @@
 
 #include "engine/destination.h"
 #include "engine/image_buffer.h"
+#include "engine/picture_notes.h"
 #include "engine/source_file.h"
 
 namespace quorvant::engine {
@@ -69,6 +70,14 @@ struct PictureHeader {
 
 class ImageReader : public Codec {
  public:
+  // What to make of the file beyond the plain picture, and where to note
+  // what it says besides its pixels (nothing: the notes are not wanted).
+  // Set before open; the reader keeps them until they are set again.
+  void set_read_options(const ReadOptions& options, PictureNotes* notes) {
+    read_options_ = options;
+    notes_ = notes;
+  }
+
   // Decides whether this reader accepts the file, reading only as much of
   // the header as that takes, through streams of its own (the reader may
   // outlive `source`). On success the reader knows the picture's size and
@@ -78,6 +87,15 @@ class ImageReader : public Codec {
   virtual PictureHeader header() const = 0;
   // Decodes the whole picture into the target (creating it), then closes.
   virtual bool read() = 0;
+
+ protected:
+  const ReadOptions& read_options() const { return read_options_; }
+  // Where the notes go; nullptr when they are not wanted.
+  PictureNotes* notes() const { return read_options_.notes ? notes_ : nullptr; }
+
+ private:
+  ReadOptions read_options_;
+  PictureNotes* notes_ = nullptr;
 };
 
 enum class PnmKind : int32_t { kBilevel = 0, kGrey = 1, kColour = 2 };
@@ -93,6 +111,9 @@ struct WriteSettings {
   int32_t smoothing = 0;      // JPEG, 0..100
   PnmKind pnm_kind = PnmKind::kColour;
   bool raw = true;  // PNM: binary rather than plain text form
+  // JPEG, PNG, TIFF: what to embed besides the pixels (a colour profile,
+  // metadata); nothing when null.
+  const PictureNotes* embedded = nullptr;
 };
 
 // What a writer takes: the one form of picture it writes from, and the

@@ -10,6 +10,7 @@
 #include "engine/image_buffer.h"
 #include "engine/jpeg/jpeg_writer.h"
 #include "engine/loader.h"
+#include "engine/target_preparation.h"
 #include "engine/worker_pool.h"
 #include "engine/pcx/pcx_writer.h"
 #include "engine/pic/pic_writer.h"
@@ -37,9 +38,17 @@ struct Recipe {
   bool (*options_valid)(const ConvertOptions&);
   WriterFactory make;
   WriteSettings (*settings)(const ConvertOptions&);
+  // What the format holds besides its pixels, as written with the options.
+  TargetHolds (*holds)(const ConvertOptions&);
 };
 
 bool any_options(const ConvertOptions&) { return true; }
+
+TargetHolds pixels_only(const ConvertOptions&) { return {}; }
+// A grey file has no room for a colour profile or for transparency.
+TargetHolds jpg_holds(const ConvertOptions& o) { return {.profile = !o.grey, .alpha = false, .metadata = true}; }
+TargetHolds png_holds(const ConvertOptions&) { return {.profile = true, .alpha = true, .metadata = true}; }
+TargetHolds tif_holds(const ConvertOptions& o) { return {.profile = !o.grey, .alpha = !o.grey, .metadata = true}; }
 
 WriteSettings plain_24_bits(const ConvertOptions&) { return {}; }
 
@@ -64,27 +73,29 @@ constexpr Recipe kRecipes[] = {
        s.optimise = o.optimise;
        s.smoothing = o.smoothing;
        return s;
-     }},
-    {TargetFormat::kBmp, any_options, &make_writer<bmp::BmpWriter>, plain_24_bits},
+     },
+     jpg_holds},
+    {TargetFormat::kBmp, any_options, &make_writer<bmp::BmpWriter>, plain_24_bits, pixels_only},
     // PBM is always the plain form.
     {TargetFormat::kPbm, any_options, &make_writer<pnm::PnmWriter>,
-     [](const ConvertOptions&) { return pnm(PnmKind::kBilevel, false); }},
-    {TargetFormat::kPcx, any_options, &make_writer<pcx::PcxWriter>, plain_24_bits},
+     [](const ConvertOptions&) { return pnm(PnmKind::kBilevel, false); }, pixels_only},
+    {TargetFormat::kPcx, any_options, &make_writer<pcx::PcxWriter>, plain_24_bits, pixels_only},
     {TargetFormat::kPgm, any_options, &make_writer<pnm::PnmWriter>,
-     [](const ConvertOptions& o) { return pnm(PnmKind::kGrey, o.raw); }},
-    {TargetFormat::kPic, any_options, &make_writer<pic::PicWriter>, plain_24_bits},
+     [](const ConvertOptions& o) { return pnm(PnmKind::kGrey, o.raw); }, pixels_only},
+    {TargetFormat::kPic, any_options, &make_writer<pic::PicWriter>, plain_24_bits, pixels_only},
     // PNG: 24 bits without palette is the only form offered.
     {TargetFormat::kPng, [](const ConvertOptions& o) { return o.bits == 24; }, &make_writer<png::PngWriter>,
-     plain_24_bits},
+     plain_24_bits, png_holds},
     {TargetFormat::kPpm, any_options, &make_writer<pnm::PnmWriter>,
-     [](const ConvertOptions& o) { return pnm(PnmKind::kColour, o.raw); }},
-    {TargetFormat::kSgi, any_options, &make_writer<sgi::SgiWriter>, plain_24_bits},
+     [](const ConvertOptions& o) { return pnm(PnmKind::kColour, o.raw); }, pixels_only},
+    {TargetFormat::kSgi, any_options, &make_writer<sgi::SgiWriter>, plain_24_bits, pixels_only},
     {TargetFormat::kTif, any_options, &make_writer<tiff::TiffWriter>,
      [](const ConvertOptions& o) {
        WriteSettings s;
        s.bits = o.grey ? 8 : 24;
        return s;
-     }},
+     },
+     tif_holds},
 };
 constexpr bool recipes_in_format_order() {
   for (size_t i = 0; i < std::size(kRecipes); ++i) {
@@ -118,15 +129,30 @@ Conversion convert_picture(TargetFormat format, const SourceFile& source, const 
   // Running out of memory fails the stage it happens in, like any other
   // failure: the engine lets std::bad_alloc rise to here and no further.
   ImageBuffer loaded;
+  PictureNotes notes;
   try {
     std::string why;
-    if (const ResultCode read = load_picture(source, loaded, &why); read != kLoaded) return failed(read, why);
+    if (const ResultCode read = load_picture(source, loaded, &why, read_options_for(options), &notes); read != kLoaded)
+      return failed(read, why);
   } catch (const std::bad_alloc&) {
     return failed(kUnreadable, "out of memory while reading the picture");
   }
   try {
+    // Turning, colour conversion and flattening belong to the writing: a
+    // failure there is a failure to make the target's picture.
+    PictureNotes embedded;
+    const TargetHolds holds = recipe.holds(options);
+    if (std::string why; !prepare_for_target(loaded, notes, options, holds, embedded, why)) {
+      return failed(kWriteFailed, why);
+    }
+    WriteSettings settings = recipe.settings(options);
+    if (options.alpha && holds.alpha && loaded.bits() == 32) settings.bits = 32;
+    if (!embedded.icc_profile.empty() || !embedded.exif.empty() || !embedded.xmp.empty() ||
+        !embedded.photoshop.empty()) {
+      settings.embedded = &embedded;
+    }
     const std::unique_ptr<ImageWriter> writer = recipe.make();
-    if (!writer->open(destination, loaded, recipe.settings(options), nullptr) || !writer->write()) {
+    if (!writer->open(destination, loaded, settings, nullptr) || !writer->write()) {
       const std::string& why = writer->failure();
       return failed(kWriteFailed, why.empty() ? "cannot write " + destination.name() : why);
     }
@@ -149,7 +175,11 @@ uint64_t conversion_memory(TargetFormat format, const PictureHeader& header, con
   // may be a palette picture: counted as one that is copied).
   const uint64_t copy =
       (header.bits != needs.bits || needs.palette_count != 0 || header.bits == 8) ? pixels * (needs.bits / 8) : 0;
-  const uint64_t writing = copy + writer->working_memory(settings, header.width, header.height);
+  // Turning the picture upright, or putting it over a background, makes a
+  // second picture before the writer starts.
+  const bool prepared = options.upright || options.alpha;
+  const uint64_t preparing = prepared ? pixels * (header.bits / 8) : 0;
+  const uint64_t writing = copy + preparing + writer->working_memory(settings, header.width, header.height);
   return pixels * (header.bits / 8) + std::max(header.working_bytes, writing);
 }
 

@@ -15,6 +15,20 @@
 
 namespace quorvant::engine {
 
+// What becomes of a picture's colour space.
+enum class ColourHandling {
+  kAsStored,  // the pixels as the readers have always made them; no profile written
+  kProfile,   // the profile kept with the pixels where the target holds one, else sRGB
+  kSrgb,      // converted to sRGB for every target; no profile written
+};
+
+// What becomes of a picture's EXIF, XMP and IPTC metadata.
+enum class MetadataHandling {
+  kNone,         // nothing written
+  kAll,          // carried into targets that hold it
+  kAllButPlace,  // carried without the GPS data
+};
+
 struct ConvertOptions {
   bool grey = false;      // JPG: a one-component grey file; TIF: 8-bit grey
   int32_t quality = 75;   // JPG: 1..100
@@ -22,6 +36,21 @@ struct ConvertOptions {
   int32_t smoothing = 0;  // JPG: 0..100
   bool raw = true;        // PPM, PGM: the binary form; false gives the plain text form
   int32_t bits = 24;      // PNG: must be 24
+
+  // Beyond the window's conversions, for the command line: each default is
+  // what the window's conversions do.
+  // Turn JPEG pictures upright as their EXIF orientation says (TIFF
+  // pictures are turned by their reader whatever this says).
+  bool upright = false;
+  ColourHandling colour = ColourHandling::kAsStored;
+  // Keep transparency in PNG and TIF; other targets get the picture over
+  // `background` (0xRRGGBB). Without it, transparency is dropped and the
+  // colours stored under it show.
+  bool alpha = false;
+  uint32_t background = 0xFFFFFF;
+  MetadataHandling metadata = MetadataHandling::kNone;
+  // Also read CMYK and YCCK JPEGs and 16-bit PNGs and TIFFs.
+  bool more_kinds = false;
 };
 
 struct Conversion {

@@ -33,11 +33,14 @@ constexpr ReaderFactory kReaders[] = {
 // nothing when none does, with `why` saying why: the first reason of a
 // reader that knew the file for its own but refused it (a 16-bit PNG, a
 // damaged JPEG header), or that it is not a picture at all.
-std::unique_ptr<ImageReader> accepting_reader(const SourceFile& source, ImageBuffer& target, std::string& why) {
+std::unique_ptr<ImageReader> accepting_reader(const SourceFile& source, ImageBuffer& target, std::string& why,
+                                              const ReadOptions& options, PictureNotes* notes) {
   why = kNotAPicture;
   bool explained = false;
   for (ReaderFactory make : kReaders) {
     std::unique_ptr<ImageReader> reader = make();
+    if (notes != nullptr) *notes = {};  // nothing of a reader that declined the file
+    reader->set_read_options(options, notes);
     if (reader->open(source, target, nullptr)) return reader;
     if (!explained && !reader->failure().empty()) {
       why = reader->failure();
@@ -53,12 +56,14 @@ ResultCode load_picture(const std::string& path, ImageBuffer& target, std::strin
   return load_picture(SourceFile::open(path), target, reason);
 }
 
-ResultCode load_picture(const SourceFile& source, ImageBuffer& target, std::string* reason) {
+ResultCode load_picture(const SourceFile& source, ImageBuffer& target, std::string* reason, const ReadOptions& options,
+                        PictureNotes* notes) {
   std::string why = source.failure();
   ResultCode code = source.status();
   if (code == kLoaded) {
-    // The first reader that accepts the file decides the outcome.
-    const std::unique_ptr<ImageReader> reader = accepting_reader(source, target, why);
+    // The first reader that accepts the file decides the outcome; readers
+    // that decline it leave nothing in the notes.
+    const std::unique_ptr<ImageReader> reader = accepting_reader(source, target, why, options, notes);
     code = reader && reader->read() ? kLoaded : kUnreadable;
     if (reader && code != kLoaded) why = reader->failure().empty() ? "damaged picture data" : reader->failure();
   }
@@ -66,11 +71,13 @@ ResultCode load_picture(const SourceFile& source, ImageBuffer& target, std::stri
   return code;
 }
 
-std::optional<PictureHeader> read_picture_header(const SourceFile& source, std::string* reason) {
+std::optional<PictureHeader> read_picture_header(const SourceFile& source, std::string* reason,
+                                                 const ReadOptions& options) {
   std::string why = source.failure();
   if (source) {
     ImageBuffer unused;
-    if (const std::unique_ptr<ImageReader> reader = accepting_reader(source, unused, why)) return reader->header();
+    if (const std::unique_ptr<ImageReader> reader = accepting_reader(source, unused, why, options, nullptr))
+      return reader->header();
   }
   if (reason != nullptr) *reason = why;
   return std::nullopt;

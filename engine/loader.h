@@ -17,12 +17,16 @@ namespace quorvant::engine {
 // the file cannot be opened, no reader accepts it or its reader fails. For
 // anything but kLoaded, `reason` (when given) receives the cause in words.
 ResultCode load_picture(const std::string& path, ImageBuffer& target, std::string* reason = nullptr);
-// The same for a file already opened: nothing opens it again.
-ResultCode load_picture(const SourceFile& source, ImageBuffer& target, std::string* reason = nullptr);
+// The same for a file already opened: nothing opens it again. `options` say
+// what to make of the file beyond the plain picture; what it says besides
+// its pixels goes into `notes` when options.notes asks for it.
+ResultCode load_picture(const SourceFile& source, ImageBuffer& target, std::string* reason = nullptr,
+                        const ReadOptions& options = {}, PictureNotes* notes = nullptr);
 
 // What the reader that would load the file finds in its header, without
 // decoding the picture: nothing when no reader accepts the file, with
-// `reason` (when given) saying why, as load_picture would.
-std::optional<PictureHeader> read_picture_header(const SourceFile& source, std::string* reason = nullptr);
+// `reason` (when given) saying why, as load_picture would with `options`.
+std::optional<PictureHeader> read_picture_header(const SourceFile& source, std::string* reason = nullptr,
+                                                 const ReadOptions& options = {});
 
 }  // namespace quorvant::engine

@@ -13,13 +13,22 @@ _quorvant_convert() {
     --files-from)
       COMPREPLY=($(compgen -f -- "$cur"))
       return ;;
+    --orientation)
+      COMPREPLY=($(compgen -W "upright keep" -- "$cur"))
+      return ;;
+    --colour | --color)
+      COMPREPLY=($(compgen -W "profile srgb as-stored" -- "$cur"))
+      return ;;
+    --background)
+      COMPREPLY=($(compgen -W "white black" -- "$cur"))
+      return ;;
     -j | --jobs | --memory | --quality | --smoothing | --shard)
       return ;;
   esac
   if [[ $cur == -* ]]; then
     COMPREPLY=($(compgen -W "--to --output --recursive --files-from --null --shard --jobs --memory --quality
-      --smoothing --grey --gray --no-optimize --plain --overwrite --skip-existing --keep-folders --json --quiet --version
-      --help" -- "$cur"))
+      --smoothing --grey --gray --no-optimize --plain --orientation --colour --color --background --strip
+      --strip-location --overwrite --skip-existing --keep-folders --json --quiet --version --help" -- "$cur"))
     return
   fi
   COMPREPLY=($(compgen -f -- "$cur"))

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <optional>
 
+#include "engine/jpeg/jpeg_markers.h"
+
 namespace quorvant::engine::jpeg {
 
 namespace {
@@ -158,7 +160,9 @@ bool JpegReader::read_header() {
   created_ = true;  // a zeroed object is safe to destroy even if creation fails
   jpeg_create_decompress(&decompress_);
   jpeg_stdio_src(&decompress_, file_.get());
+  if (notes() != nullptr) keep_note_segments(decompress_);
   jpeg_read_header(&decompress_, TRUE);
+  if (notes() != nullptr) note_segments(decompress_, *notes());
   // A picture beyond the 32-bit limit is declined before any decoding.
   const uint32_t bits = decompress_.num_components == 1 ? 8 : 24;
   if (std::string why = picture_size_refusal(decompress_.image_width, decompress_.image_height, bits); !why.empty()) {

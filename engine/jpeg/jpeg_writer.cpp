@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "engine/jpeg/jpeg_markers.h"
+
 namespace quorvant::engine::jpeg {
 
 WriterNeeds JpegWriter::needs(const WriteSettings& settings) const {
@@ -53,6 +55,7 @@ bool JpegWriter::compress(File& file, const ImageBuffer& picture) {
   compress_.smoothing_factor = wanted.smoothing;
   jpeg_set_quality(&compress_, wanted.quality, TRUE);
   jpeg_start_compress(&compress_, TRUE);
+  if (wanted.embedded != nullptr) write_note_segments(compress_, *wanted.embedded);
 
   while (compress_.next_scanline < compress_.image_height) {
     // libjpeg takes non-const rows but only reads them.

@@ -300,8 +300,10 @@ TEST(Interruption, FinishesTheRunningFileAndAccountsForEveryOther) {
   const pid_t child = ::fork();
   if (child == 0) {
     ::setenv("TMPDIR", scratch.path().c_str(), 1);
-    ::freopen(printed.file("out").c_str(), "w", stdout);
-    ::freopen(printed.file("err").c_str(), "w", stderr);
+    if (::freopen(printed.file("out").c_str(), "w", stdout) == nullptr ||
+        ::freopen(printed.file("err").c_str(), "w", stderr) == nullptr) {
+      ::_exit(126);
+    }
     ::execl(QUORVANT_CONVERT, QUORVANT_CONVERT, "--to", "bmp", "--json", "-j", "1", "-o", out.path().c_str(),
             pictures.path().c_str(), static_cast<char*>(nullptr));
     ::_exit(127);

@@ -1,0 +1,31 @@
+// Between reading and writing: the loaded picture brought into the form
+// the target gets, as the conversion's options ask: turned upright, in the
+// target's colours, its transparency kept or put over the background, and
+// the notes the writer embeds. With the default options nothing changes.
+#pragma once
+
+#include <string>
+
+#include "engine/convert.h"
+#include "engine/image_buffer.h"
+#include "engine/picture_notes.h"
+
+namespace quorvant::engine {
+
+// What a target format holds besides its pixels.
+struct TargetHolds {
+  bool profile = false;   // an ICC profile
+  bool alpha = false;     // transparency
+  bool metadata = false;  // EXIF, XMP, Photoshop's resources
+};
+
+// What the reader is asked for, for `options`.
+ReadOptions read_options_for(const ConvertOptions& options);
+
+// Prepares `picture`, read with `notes`, for a target that holds `holds`.
+// `embedded` receives what the writer is to embed. False, with `why`, when
+// there is no room for a step's result or a profile cannot be used.
+bool prepare_for_target(ImageBuffer& picture, const PictureNotes& notes, const ConvertOptions& options,
+                        TargetHolds holds, PictureNotes& embedded, std::string& why);
+
+}  // namespace quorvant::engine
