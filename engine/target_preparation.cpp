@@ -30,7 +30,10 @@ bool prepare_for_target(ImageBuffer& picture, const PictureNotes& notes, const C
   // The colours: kept with their profile where the target holds one, else
   // converted to sRGB (alpha is carried through unchanged).
   if (options.colour != ColourHandling::kAsStored && colour::has_colour_space(notes)) {
-    if (options.colour == ColourHandling::kProfile && holds.profile) {
+    // Every file these targets write is in colour: a grey picture's grey
+    // profile would not describe it, so its greys are made sRGB's instead.
+    const bool in_colour = picture.bits() != 8 || picture.palette_count() > 0;
+    if (options.colour == ColourHandling::kProfile && holds.profile && in_colour) {
       embedded.icc_profile = colour::profile_to_embed(notes);
     } else if (!colour::convert_to_srgb(picture, notes, why)) {
       return false;

@@ -3,8 +3,11 @@
 #include <jerror.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
+#include <span>
 
 #include "engine/jpeg/jpeg_markers.h"
 
@@ -41,6 +44,8 @@ constexpr uint64_t kMostArithmeticLibraryMemory = uint64_t{1} << 30;
 constexpr uint64_t kMostPasses = 100;
 constexpr uint64_t kMostBlocksAnyPicture = uint64_t{1} << 22;
 constexpr char kTooManyPasses[] = "JPEG files whose scans decode the picture more than 100 times over are not read";
+
+constexpr int kIccSegment = JPEG_APP0 + 2;
 
 constexpr int8_t kNoBitYet = -1;
 constexpr int kEndOfImage = 0xD9;
@@ -146,13 +151,17 @@ bool JpegReader::open(const SourceFile& source, ImageBuffer& target, ProgressCal
   }
   width_ = static_cast<int32_t>(decompress_.output_width);
   height_ = static_cast<int32_t>(decompress_.output_height);
-  colour_ = decompress_.output_components == 3;
+  colour_ = decompress_.output_components != 1;  // RGB, or CMYK made RGB
   target_ = &target;
   progress_ = std::move(progress);
   return true;
 }
 
-PictureHeader JpegReader::header() const { return {width_, height_, colour_ ? 24u : 8u, working_bytes_}; }
+PictureHeader JpegReader::header() const {
+  // A CMYK file also has its four-component row and the converter's tables.
+  const uint64_t cmyk_bytes = cmyk_ ? cmyk_row_.size() + colour::CmykToRgb::kWorkingBytes : 0;
+  return {width_, height_, colour_ ? 24u : 8u, working_bytes_ + cmyk_bytes};
+}
 
 bool JpegReader::read_header() {
   decompress_.err = codecs::install_errors(errors_, codecs::DamagedData::kFatal);
@@ -160,7 +169,11 @@ bool JpegReader::read_header() {
   created_ = true;  // a zeroed object is safe to destroy even if creation fails
   jpeg_create_decompress(&decompress_);
   jpeg_stdio_src(&decompress_, file_.get());
-  if (notes() != nullptr) keep_note_segments(decompress_);
+  if (notes() != nullptr) {
+    keep_note_segments(decompress_);
+  } else if (read_options().more_kinds) {
+    jpeg_save_markers(&decompress_, kIccSegment, 0xFFFF);  // a CMYK file's profile
+  }
   jpeg_read_header(&decompress_, TRUE);
   if (notes() != nullptr) note_segments(decompress_, *notes());
   // A picture beyond the 32-bit limit is declined before any decoding.
@@ -177,16 +190,41 @@ bool JpegReader::read_header() {
     }
   }
   // Default output parameters: YCbCr and RGB files come out as RGB, grey
-  // files as grey, CMYK files with four components. Decompression starts in
-  // read(): for a file of several scans, starting reads all of it.
+  // files as grey, CMYK files with four components, which become RGB here
+  // when more kinds are asked for. Decompression starts in read(): for a
+  // file of several scans, starting reads all of it.
+  const bool cmyk = read_options().more_kinds && decompress_.num_components == 4 &&
+                    (decompress_.jpeg_color_space == JCS_CMYK || decompress_.jpeg_color_space == JCS_YCCK);
+  // libjpeg turns YCCK into CMYK itself.
+  if (cmyk) decompress_.out_color_space = JCS_CMYK;
   jpeg_calc_output_dimensions(&decompress_);
   const int components = decompress_.output_components;
-  if (components != 1 && components != 3) {
+  if (cmyk) {
+    prepare_cmyk();
+  } else if (components != 1 && components != 3) {
     return fail("JPEG files of " + std::to_string(components) + " colour components" +
                 (components == 4 ? " (CMYK)" : "") + " are not read");
   }
   return decompress_.output_width > 0 && decompress_.output_height > 0 &&
          set_limits(jpeg_has_multiple_scans(&decompress_));
+}
+
+void JpegReader::prepare_cmyk() {
+  // Adobe's software, whose marker such files carry, stores 255 for no ink.
+  const bool inverted = decompress_.saw_Adobe_marker != 0;
+  if (notes() != nullptr) {
+    cmyk_.emplace(notes()->icc_profile, inverted);
+    // The pixels become RGB: a CMYK profile describes them no longer.
+    notes()->icc_profile.clear();
+  } else {
+    JOCTET* profile = nullptr;
+    unsigned int length = 0;
+    // libjpeg may jump from here; nothing with a destructor is alive yet.
+    if (!jpeg_read_icc_profile(&decompress_, &profile, &length)) profile = nullptr;
+    const std::unique_ptr<JOCTET, decltype(&std::free)> owned(profile, &std::free);
+    cmyk_.emplace(std::span<const uint8_t>(profile, profile != nullptr ? length : 0), inverted);
+  }
+  cmyk_row_.resize(static_cast<size_t>(decompress_.output_width) * 4);
 }
 
 // libjpeg sets aside the coefficients of a file of several scans when
@@ -196,7 +234,9 @@ bool JpegReader::read_header() {
 // bytes vouch for (see read_header); an arithmetic-coded one can, so an
 // arithmetic-coded file of several scans keeps a fixed cap.
 bool JpegReader::set_limits(bool several_scans) {
-  working_bytes_ = kLibraryFixedBytes + kLibraryBytesPerColumn * decompress_.output_width +
+  // A fourth component needs a third more of the rows libjpeg keeps.
+  const uint64_t per_column = kLibraryBytesPerColumn + (cmyk_ ? kLibraryBytesPerColumn / 3 : 0);
+  working_bytes_ = kLibraryFixedBytes + per_column * decompress_.output_width +
                    (several_scans ? coefficient_bytes(decompress_) : 0);
   if (several_scans && decompress_.arith_code && working_bytes_ > kMostArithmeticLibraryMemory) {
     return fail("the JPEG picture needs " + mebibytes(working_bytes_) + " of working memory, more than the " +
@@ -243,19 +283,22 @@ bool JpegReader::decode_rows() {
   // fails before gigabytes are set aside for it.
   const size_t stride = static_cast<size_t>(width_) * (colour_ ? 3 : 1);
   first_row_.resize(stride);
-  JSAMPROW first = first_row_.data();
+  JSAMPROW first = cmyk_ ? cmyk_row_.data() : first_row_.data();
   jpeg_read_scanlines(&decompress_, &first, 1);
+  if (cmyk_) cmyk_->convert(cmyk_row_.data(), first_row_.data(), static_cast<size_t>(width_));
   check_data_ending(0);
   if (!target_->create(width_, height_, colour_ ? 24 : 8, 0)) return fail(target_->failure());
   std::memcpy(target_->row(0), first_row_.data(), stride);
   first_row_ = {};
   report_progress(progress_, kPhaseReading, 1, height_);
   // The other rows go straight into the picture: libjpeg's RGB order and its
-  // one byte per grey pixel are the buffer's own layouts.
+  // one byte per grey pixel are the buffer's own layouts. CMYK rows pass
+  // through a row of their own.
   while (decompress_.output_scanline < decompress_.output_height) {
     const auto y = static_cast<int32_t>(decompress_.output_scanline);
-    JSAMPROW row = target_->row(y);
+    JSAMPROW row = cmyk_ ? cmyk_row_.data() : target_->row(y);
     jpeg_read_scanlines(&decompress_, &row, 1);
+    if (cmyk_) cmyk_->convert(cmyk_row_.data(), target_->row(y), static_cast<size_t>(width_));
     check_data_ending(y);
     report_progress(progress_, kPhaseReading, static_cast<int32_t>(decompress_.output_scanline), height_);
   }
@@ -334,6 +377,8 @@ void JpegReader::close() {
   height_ = 0;
   colour_ = true;
   working_bytes_ = 0;
+  cmyk_.reset();
+  cmyk_row_ = {};
   target_ = nullptr;
   first_row_ = {};
   flat_from_row_ = -1;

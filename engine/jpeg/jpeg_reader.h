@@ -1,11 +1,14 @@
-// Reads JPEG files through libjpeg into 24-bit colour or 8-bit grey.
+// Reads JPEG files through libjpeg into 24-bit colour or 8-bit grey; CMYK
+// and YCCK files too, into 24-bit sRGB, when more kinds are asked for.
 #pragma once
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "codecs/jpeg_errors.h"
 #include "engine/codec.h"
+#include "engine/colour/cmyk_to_rgb.h"
 #include "engine/file.h"
 
 namespace quorvant::engine::jpeg {
@@ -25,7 +28,8 @@ class JpegReader final : public ImageReader {
  public:
   ~JpegReader() override { close(); }
   // Accepts files that start with 0xFF 0xD8, whose header libjpeg reads and
-  // whose output has 1 (grey) or 3 (colour) components; CMYK is declined.
+  // whose output has 1 (grey) or 3 (colour) components; CMYK and YCCK are
+  // declined unless the read options ask for more kinds.
   bool open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) override;
   // Its working memory is libjpeg's: the coefficients of every block, which
   // files of several scans (progressive ones among them) keep while they are
@@ -41,6 +45,11 @@ class JpegReader final : public ImageReader {
   // Sets what libjpeg may allocate and what the scans may decode; false
   // when the file needs more than it may have. Calls no library function.
   bool set_limits(bool several_scans);
+  // Makes the converter of a CMYK file's rows: through its own CMYK profile
+  // (read here when the notes do not hold it) or by formula. A profile used
+  // leaves sRGB pixels, so the notes then hold no profile. Calls libjpeg
+  // only while no object with a destructor is alive.
+  void prepare_cmyk();
   // Why the error that jumped to the recovery point ended the operation.
   std::string refusal() const;
   // Fails the operation when a file of several scans ended before its
@@ -60,6 +69,9 @@ class JpegReader final : public ImageReader {
   int32_t height_ = 0;
   bool colour_ = true;
   uint64_t working_bytes_ = 0;  // libjpeg's, at most
+  // CMYK files: the converter and the four-component row it reads from.
+  std::optional<colour::CmykToRgb> cmyk_;
+  std::vector<JSAMPLE> cmyk_row_;
   ImageBuffer* target_ = nullptr;
   std::vector<JSAMPLE> first_row_;  // decoded before the picture's buffer is made
   // Where an arithmetic-coded scan met the end of its data: from this row

@@ -25,4 +25,28 @@ bool write_chunk(File& file, const char* type, std::span<const uint8_t> data) {
          file.write_all(tail, sizeof tail);
 }
 
+std::vector<uint8_t> iccp_data(const std::string& name, std::span<const uint8_t> profile) {
+  std::vector<uint8_t> data(name.begin(), name.end());
+  data.push_back(0);  // the name's end
+  data.push_back(0);  // compression method: deflate
+  const size_t head = data.size();
+  uLongf compressed = compressBound(static_cast<uLong>(profile.size()));
+  data.resize(head + compressed);
+  if (compress2(data.data() + head, &compressed, profile.data(), static_cast<uLong>(profile.size()),
+                Z_BEST_COMPRESSION) != Z_OK) {
+    return {};
+  }
+  data.resize(head + compressed);
+  return data;
+}
+
+std::vector<uint8_t> itxt_data(const std::string& keyword, std::span<const uint8_t> text) {
+  std::vector<uint8_t> data(keyword.begin(), keyword.end());
+  // The keyword's end, no compression (flag and method), then an empty
+  // language tag and an empty translated keyword, each ended by a zero.
+  data.insert(data.end(), {0, 0, 0, 0, 0});
+  data.insert(data.end(), text.begin(), text.end());
+  return data;
+}
+
 }  // namespace quorvant::engine::png

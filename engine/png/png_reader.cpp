@@ -1,5 +1,7 @@
 #include "engine/png/png_reader.h"
 
+#include "engine/png/png_notes.h"
+
 namespace quorvant::engine::png {
 
 namespace {
@@ -49,10 +51,17 @@ bool PngReader::read_header() {
   png_get_IHDR(png_, info_, &width, &height, &depth, &colour_type, &interlace, nullptr, nullptr);
   input_.height = height;
   input_.interlaced = interlace != PNG_INTERLACE_NONE;
-  if (depth > 8) return fail("PNG files of 16 bits a sample are not read");
+  if (depth > 8 && !read_options().more_kinds) return fail("PNG files of 16 bits a sample are not read");
+  sixteen_bits_ = depth > 8;
   png_set_packing(png_);  // one sample per byte below 8 bits
 
-  if (colour_type == PNG_COLOR_TYPE_PALETTE) {
+  // Transparency, when it is kept: an alpha channel or a tRNS chunk makes
+  // any file 32 bits.
+  keep_alpha_ = read_options().alpha &&
+                ((colour_type & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png_, info_, PNG_INFO_tRNS) != 0);
+  if (keep_alpha_) {
+    kind_ = Kind::kRgbAlpha;
+  } else if (colour_type == PNG_COLOR_TYPE_PALETTE) {
     kind_ = Kind::kPalette;
   } else if ((colour_type & PNG_COLOR_MASK_COLOR) != 0) {
     kind_ = (colour_type & PNG_COLOR_MASK_ALPHA) != 0 ? Kind::kRgbAlpha : Kind::kRgb;
@@ -63,6 +72,7 @@ bool PngReader::read_header() {
     // would also turn a tRNS chunk into a second sample per pixel.)
     if (depth < 8) png_set_expand_gray_1_2_4_to_8(png_);
   }
+  if (notes() != nullptr) note_chunks(png_, info_, *notes());
   width_ = static_cast<int32_t>(width);
   height_ = static_cast<int32_t>(height);
   if (std::string why = picture_size_refusal(width_, height_, bits()); !why.empty()) return fail(std::move(why));
@@ -103,12 +113,24 @@ bool PngReader::decode() {
     target_->palette()[static_cast<size_t>(i)] = {palette[i].red, palette[i].green, palette[i].blue, 0, 0};
   }
 
-  int srgb_intent = 0;
-  double file_gamma = kDefaultFileGamma;
-  if (png_get_sRGB(png_, info_, &srgb_intent) == 0 && png_get_gAMA(png_, info_, &file_gamma) == 0) {
-    file_gamma = kDefaultFileGamma;
+  // Colours as stored are left for the notes' colour space to convert.
+  if (!read_options().stored_colours) {
+    int srgb_intent = 0;
+    double file_gamma = kDefaultFileGamma;
+    if (png_get_sRGB(png_, info_, &srgb_intent) == 0 && png_get_gAMA(png_, info_, &file_gamma) == 0) {
+      file_gamma = kDefaultFileGamma;
+    }
+    png_set_gamma(png_, kScreenGamma, file_gamma);
   }
-  png_set_gamma(png_, kScreenGamma, file_gamma);
+  // round(v × 255 / 65535), as the reduction to 8 bits should be (not the
+  // truncation of png_set_strip_16).
+  if (sixteen_bits_) png_set_scale_16(png_);
+  if (keep_alpha_) {
+    // Palette to RGB, grey below 8 bits to 8, tRNS to an alpha channel;
+    // grey to RGB.
+    png_set_expand(png_);
+    png_set_gray_to_rgb(png_);
+  }
   png_set_swap_alpha(png_);  // RGBA in the file, ARGB in the picture
   if (has_alpha_) png_set_strip_alpha(png_);
   const int passes = png_set_interlace_handling(png_);
@@ -125,7 +147,14 @@ bool PngReader::decode() {
   }
   // Reading on to the end checks the data's checksum and the chunks after
   // it.
-  png_read_end(png_, nullptr);
+  // eXIf and iTXt may follow the picture data; libpng keeps what follows
+  // only in an info structure it is given.
+  if (notes() != nullptr) {
+    png_read_end(png_, info_);
+    note_chunks(png_, info_, *notes());
+  } else {
+    png_read_end(png_, nullptr);
+  }
   return true;
 }
 
@@ -137,6 +166,8 @@ void PngReader::close() {
   input_ = {};
   kind_ = Kind::kRgb;
   has_alpha_ = false;
+  keep_alpha_ = false;
+  sixteen_bits_ = false;
   png_known_ = false;
   width_ = 0;
   height_ = 0;

@@ -1,6 +1,9 @@
 // Reads PNG files of up to 8 bits per sample: palette files into 8-bit
 // palette pictures, grey (with or without alpha) into 8-bit grey, RGB into
 // 24 bits and RGB with alpha into 32 bits (alpha, red, green, blue).
+// As the read options ask: 16-bit files too, rounded to 8 bits; every file
+// with alpha or a tRNS chunk into 32 bits with straight alpha; colours as
+// stored, without gamma correction; and the notes from the file's chunks.
 #pragma once
 
 #include "engine/codec.h"
@@ -12,7 +15,8 @@ namespace quorvant::engine::png {
 class PngReader final : public ImageReader {
  public:
   ~PngReader() override { close(); }
-  // Accepts files whose header libpng reads and whose depth is at most 8.
+  // Accepts files whose header libpng reads and whose depth is at most 8
+  // (16 too with more kinds).
   bool open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) override;
   PictureHeader header() const override { return {width_, height_, bits(), 0}; }
   bool read() override;
@@ -32,7 +36,9 @@ class PngReader final : public ImageReader {
   png_infop info_ = nullptr;
   PngErrors errors_{};
   Kind kind_ = Kind::kRgb;
-  bool has_alpha_ = false;  // grey files with alpha lose it
+  bool has_alpha_ = false;  // grey files with alpha lose it, unless it is kept
+  bool keep_alpha_ = false;  // the picture gets the file's transparency
+  bool sixteen_bits_ = false;
   bool png_known_ = false;  // the file starts with PNG's signature
   int32_t width_ = 0;
   int32_t height_ = 0;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/byte_order.h"
+#include "engine/colour/profiles.h"
 #include "engine/png/image_data.h"
 #include "engine/png/parallel_deflate.h"
 #include "engine/png/png_chunks.h"
@@ -29,6 +30,29 @@ std::array<uint8_t, 13> header(const ImageBuffer& picture, ColourType colour_typ
   ihdr[11] = 0;  // adaptive filtering
   ihdr[12] = 1;  // Adam7
   return ihdr;
+}
+
+constexpr char kXmpKeyword[] = "XML:com.adobe.xmp";
+
+// A chunk of what the picture carries; left out when too large for one.
+bool write_note_chunk(File& file, const char* type, std::span<const uint8_t> data) {
+  return data.empty() || data.size() > kLargestChunkData || write_chunk(file, type, data);
+}
+
+// The colour profile, which must come before PLTE. Every colour type
+// written here is RGB, so a profile of another colour space (a grey one)
+// would contradict the file and is left out.
+bool write_colour_profile(File& file, const PictureNotes& embedded) {
+  if (embedded.icc_profile.empty() || !colour::is_rgb_profile(embedded.icc_profile)) return true;
+  return write_note_chunk(file, "iCCP",
+                          iccp_data(colour::profile_name(embedded.icc_profile), embedded.icc_profile));
+}
+
+// EXIF and XMP, before the picture data so that readers that stop there
+// still find them.
+bool write_metadata(File& file, const PictureNotes& embedded) {
+  return write_note_chunk(file, "eXIf", embedded.exif) &&
+         (embedded.xmp.empty() || write_note_chunk(file, "iTXt", itxt_data(kXmpKeyword, embedded.xmp)));
 }
 
 }  // namespace
@@ -63,7 +87,9 @@ bool PngWriter::write_body(File& file, const ImageBuffer& picture) {
     colour_type = kRgbAlpha;
   }
   const std::array<uint8_t, 13> ihdr = header(picture, colour_type);
+  const PictureNotes* embedded = settings().embedded;
   bool ok = write_signature(file) && write_chunk(file, "IHDR", ihdr);
+  if (ok && embedded != nullptr) ok = write_colour_profile(file, *embedded);
   if (ok && colour_type == kPalette) {
     const auto entries = picture.palette();
     std::vector<uint8_t> plte;
@@ -72,6 +98,7 @@ bool PngWriter::write_body(File& file, const ImageBuffer& picture) {
     }
     ok = write_chunk(file, "PLTE", plte);
   }
+  if (ok && embedded != nullptr) ok = write_metadata(file, *embedded);
   ok = ok && write_image_data(file, picture, WorkerPool::shared(), [this](int32_t row) { row_written(row); }) &&
        write_chunk(file, "IEND", {});
   // A failed write of the file is the reason; otherwise zlib failed.

@@ -1,7 +1,9 @@
 // Writes Adam7-interlaced PNG files of 8 bits per sample: palette colour
 // (8 bits with 1 to 256 palette entries), RGB (24 bits) or RGB with alpha
 // (32 bits). The chunks are written here; the picture data is filtered as
-// libpng filters it and compressed at zlib's level 6 on every core.
+// libpng filters it and compressed at zlib's level 6 on every core. What the
+// settings embed goes before the picture data: the colour profile (iCCP),
+// EXIF (eXIf) and XMP (iTXt).
 #pragma once
 
 #include "engine/file_writer.h"

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include "engine/file.h"
 #include "engine/scratch_buffer.h"
 #include "engine/tiff/cielab.h"
+#include "engine/tiff/tiff_metadata.h"
 #include "engine/tiff/tiff_sizes.h"
 #include "engine/tiff/tiff_support.h"
 
@@ -24,16 +26,20 @@ namespace {
 // unassociated alpha by their alpha, which blends them against black. The
 // picture's alpha is dropped instead, so its colours are kept as stored:
 // the alpha is declared associated (already multiplied) for this reading.
-// Only the open handle changes, never the file.
-void keep_colours_as_stored(TIFF* tiff) {
+// Only the open handle changes, never the file. Returns the kind of the
+// first extra sample as the file declares it (0 without extra samples): the
+// only one the RGBA interface takes as alpha.
+uint16_t keep_colours_as_stored(TIFF* tiff) {
   uint16_t count = 0;
   uint16_t* kinds = nullptr;
-  if (TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &count, &kinds) != 1 || count == 0) return;
+  if (TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &count, &kinds) != 1 || count == 0) return 0;
+  const uint16_t first = kinds[0];
   std::vector<uint16_t> declared(kinds, kinds + count);
   for (uint16_t& kind : declared) {
     if (kind == EXTRASAMPLE_UNASSALPHA) kind = EXTRASAMPLE_ASSOCALPHA;
   }
   TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, count, declared.data());
+  return first;
 }
 
 struct OptionsFree {
@@ -93,6 +99,32 @@ void put_rgb(uint32_t abgr, uint8_t* out) {
   out[0] = static_cast<uint8_t>(TIFFGetR(abgr));
   out[1] = static_cast<uint8_t>(TIFFGetG(abgr));
   out[2] = static_cast<uint8_t>(TIFFGetB(abgr));
+}
+
+// A colour multiplied by its alpha, divided again: c x 255 / a rounded, at
+// most 255 (a damaged file may store more colour than alpha), 0 where
+// nothing shows.
+uint8_t unmultiplied(uint32_t colour, uint32_t alpha) {
+  if (alpha == 0) return 0;
+  return static_cast<uint8_t>(std::min<uint32_t>((colour * 255 + alpha / 2) / alpha, 255));
+}
+
+// Alpha, red, green and blue of the raster word, straight alpha. Colours
+// stored multiplied by their alpha (associated alpha) are divided again;
+// unassociated alpha reaches the raster unmultiplied (see
+// keep_colours_as_stored).
+void put_argb(uint32_t abgr, bool associated, uint8_t* out) {
+  const uint32_t alpha = TIFFGetA(abgr);
+  out[0] = static_cast<uint8_t>(alpha);
+  if (associated) {
+    out[1] = unmultiplied(TIFFGetR(abgr), alpha);
+    out[2] = unmultiplied(TIFFGetG(abgr), alpha);
+    out[3] = unmultiplied(TIFFGetB(abgr), alpha);
+  } else {
+    out[1] = static_cast<uint8_t>(TIFFGetR(abgr));
+    out[2] = static_cast<uint8_t>(TIFFGetG(abgr));
+    out[3] = static_cast<uint8_t>(TIFFGetB(abgr));
+  }
 }
 
 // Whether the file starts with a TIFF or BigTIFF header, in either byte order.
@@ -187,6 +219,11 @@ bool TiffReader::open(const SourceFile& source, ImageBuffer& target, ProgressCal
   }
   target_ = &target;
   progress_ = std::move(progress);
+  if (PictureNotes* notes = this->notes(); notes != nullptr) {
+    // The picture is turned upright as it is read.
+    notes->orientation = 1;
+    note_tiff_metadata(tiff_, second_stream(), *notes);
+  }
   return true;
 }
 
@@ -230,7 +267,7 @@ bool TiffReader::check_claims(uint32_t width, uint32_t height) {
 // first, with the engine's own L*a*b* conversion, and counts the buffers
 // libtiff will read into.
 bool TiffReader::begin_reading() {
-  keep_colours_as_stored(tiff_);
+  stored_alpha_ = keep_colours_as_stored(tiff_);
   // Asked for top row first, libtiff turns the raster upright for the
   // orientations that keep rows as rows (1 to 4). Orientations 5 to 8 store
   // columns as rows: libtiff is told the rows are plain (orientation 1, on
@@ -240,6 +277,10 @@ bool TiffReader::begin_reading() {
   if (TIFFRGBAImageBegin(&rgba_, tiff_, 1, message) == 0) return fail(rgba_refusal(message));
   rgba_begun_ = true;
   rgba_.req_orientation = ORIENTATION_TOPLEFT;
+  // An extra sample the file calls alpha, which the RGBA interface takes as
+  // alpha too (it also takes an unspecified one that way, which is not).
+  with_alpha_ = read_options().alpha && rgba_.alpha != 0 &&
+                (stored_alpha_ == EXTRASAMPLE_ASSOCALPHA || stored_alpha_ == EXTRASAMPLE_UNASSALPHA);
   if (rgba_.photometric == PHOTOMETRIC_CIELAB && rgba_.isContig != 0) {
     if (const tileContigRoutine lab = lab_put_routine(rgba_.bitspersample); lab != nullptr) rgba_.put.contig = lab;
   }
@@ -255,8 +296,9 @@ uint64_t TiffReader::raster_bytes() const {
 
 PictureHeader TiffReader::header() const {
   const uint64_t working = raster_bytes() + library_buffers_;
-  return transposed_ ? PictureHeader{stored_height_, stored_width_, 24, working}
-                     : PictureHeader{stored_width_, stored_height_, 24, working};
+  const uint32_t bits = with_alpha_ ? 32 : 24;
+  return transposed_ ? PictureHeader{stored_height_, stored_width_, bits, working}
+                     : PictureHeader{stored_width_, stored_height_, bits, working};
 }
 
 bool TiffReader::read() {
@@ -277,8 +319,9 @@ bool TiffReader::colour_map_missing() const {
 bool TiffReader::decode() {
   if (colour_map_missing()) return fail("damaged TIFF data: the palette picture's colour map is missing or cut off");
   const PictureHeader picture = header();
-  if ((target_->bits() != 24 || target_->width() != picture.width || target_->height() != picture.height) &&
-      !target_->create(picture.width, picture.height, 24, 0)) {
+  if ((target_->bits() != picture.bits || target_->width() != picture.width ||
+       target_->height() != picture.height) &&
+      !target_->create(picture.width, picture.height, picture.bits, 0)) {
     return fail(target_->failure());
   }
   ScratchBuffer raster;
@@ -291,11 +334,21 @@ bool TiffReader::decode() {
     return fail("damaged TIFF data" + (library_error_.empty() ? std::string() : ": " + library_error_));
   }
 
+  const bool associated = stored_alpha_ == EXTRASAMPLE_ASSOCALPHA;
+  const bool with_alpha = with_alpha_;
+  const size_t bytes = with_alpha ? 4 : 3;
+  const auto put = [associated, with_alpha](uint32_t abgr, uint8_t* out) {
+    if (with_alpha) {
+      put_argb(abgr, associated, out);
+    } else {
+      put_rgb(abgr, out);
+    }
+  };
   if (!transposed_) {
     for (int32_t y = 0; y < picture.height; ++y) {
       const uint32_t* in = words + static_cast<size_t>(y) * static_cast<size_t>(stored_width_);
       uint8_t* out = target_->row(y);
-      for (int32_t x = 0; x < picture.width; ++x, out += 3) put_rgb(in[x], out);
+      for (int32_t x = 0; x < picture.width; ++x, out += bytes) put(in[x], out);
       report_progress(progress_, kPhaseReading, y, picture.height);
     }
     return true;
@@ -309,9 +362,9 @@ bool TiffReader::decode() {
   for (int32_t y = 0; y < picture.height; ++y) {
     const size_t column = static_cast<size_t>(columns_from_bottom ? picture.height - 1 - y : y);
     uint8_t* out = target_->row(y);
-    for (int32_t x = 0; x < picture.width; ++x, out += 3) {
+    for (int32_t x = 0; x < picture.width; ++x, out += bytes) {
       const size_t row = static_cast<size_t>(rows_from_right ? picture.width - 1 - x : x);
-      put_rgb(words[row * stored_width + column], out);
+      put(words[row * stored_width + column], out);
     }
     report_progress(progress_, kPhaseReading, y, picture.height);
   }
@@ -331,6 +384,8 @@ void TiffReader::close() {
   stored_width_ = 0;
   stored_height_ = 0;
   transposed_ = false;
+  stored_alpha_ = 0;
+  with_alpha_ = false;
   orientation_ = ORIENTATION_TOPLEFT;
   target_ = nullptr;
   progress_ = nullptr;

@@ -1,7 +1,9 @@
 // Reads every TIFF kind that libtiff's RGBA interface understands into a
 // 24-bit picture, upright whatever its orientation; an alpha channel is
-// dropped without blending, so colours stay as stored. CIE L*a*b* pictures
-// are shown in sRGB by the engine's own conversion (cielab.h).
+// dropped without blending, so colours stay as stored, unless transparency
+// is asked for: then a picture with an alpha sample comes out in 32 bits,
+// straight alpha. CIE L*a*b* pictures are shown in sRGB by the engine's own
+// conversion (cielab.h). 16-bit samples are always read, rounded to 8 bits.
 #pragma once
 
 #include <tiffio.h>
@@ -49,6 +51,8 @@ class TiffReader final : public ImageReader {
   int32_t stored_width_ = 0;      // as the rows are stored
   int32_t stored_height_ = 0;
   bool transposed_ = false;  // orientations 5 to 8: stored rows are columns
+  uint16_t stored_alpha_ = 0;  // the alpha sample's kind as the file declares it; 0: none
+  bool with_alpha_ = false;    // the picture is read with its alpha
   uint16_t orientation_ = ORIENTATION_TOPLEFT;
   ImageBuffer* target_ = nullptr;
   ProgressCallback progress_;
