@@ -267,7 +267,11 @@ uint64_t write_directory(TIFF* tiff, const std::vector<ExifField>& fields, ExifD
     if (field.directory == directory) set_field(tiff, field);
   }
   uint64_t offset = 0;
-  return TIFFWriteCustomDirectory(tiff, &offset) == 1 ? offset : 0;
+  const bool written = TIFFWriteCustomDirectory(tiff, &offset) == 1;
+  // Neither the next custom directory nor the picture's own frees the
+  // values set here: libtiff only forgets them.
+  TIFFFreeDirectory(tiff);
+  return written ? offset : 0;
 }
 
 void set_bytes(TIFF* tiff, uint32_t tag, const std::vector<uint8_t>& bytes) {
