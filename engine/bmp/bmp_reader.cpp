@@ -5,14 +5,9 @@
 
 namespace quorvant::engine::bmp {
 
-bool BmpReader::open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) {
-  close();
-  forget_failure();
-  file_ = source.stream();
+bool BmpReader::open_format(const SourceFile&) {
   uint8_t header[kFileHeaderSize];
-  if (!file_ || !file_.read_exact(header, sizeof header) || header[0] != 'B' ||
-      (header[1] != 'M' && header[1] != 'A')) {
-    close();
+  if (!file_.read_exact(header, sizeof header) || header[0] != 'B' || (header[1] != 'M' && header[1] != 'A')) {
     return false;
   }
   file_size_ = file_.size().value_or(0);
@@ -21,18 +16,10 @@ bool BmpReader::open(const SourceFile& source, ImageBuffer& target, ProgressCall
   // length comes from the file, so it is checked against the file's size
   // before anything is allocated for it.
   if (pixel_offset_ < kFileHeaderSize + 4 || pixel_offset_ > file_size_) {
-    fail("damaged bitmap: its pixel data would start outside the file");
-    close();
-    return false;
+    return fail("damaged bitmap: its pixel data would start outside the file");
   }
   info_.resize(pixel_offset_ - kFileHeaderSize);
-  if (!file_.read_exact(info_.data(), info_.size()) || !decode_header()) {
-    close();
-    return false;
-  }
-  target_ = &target;
-  progress_ = std::move(progress);
-  return true;
+  return file_.read_exact(info_.data(), info_.size()) && decode_header();
 }
 
 bool BmpReader::decode_header() {
@@ -84,14 +71,8 @@ bool BmpReader::decode_header() {
          fail("the bitmap's rows need more than 4 GiB");
 }
 
-bool BmpReader::read() {
-  const bool ok = target_ != nullptr && read_rows();
-  if (target_ != nullptr) report_progress(progress_, kPhaseReading, height_ - 1, height_);
-  close();
-  return ok;
-}
 
-bool BmpReader::read_rows() {
+bool BmpReader::decode() {
   const uint64_t stride = row_size(static_cast<uint64_t>(width_));
   // A file too short for its rows fails before the picture is made.
   if (pixel_offset_ + stride * static_cast<uint64_t>(height_) > file_size_) {
@@ -110,17 +91,12 @@ bool BmpReader::read_rows() {
   return true;
 }
 
-void BmpReader::close() {
-  file_.close();
+void BmpReader::close_format() {
   info_.clear();
   info_.shrink_to_fit();
   file_size_ = 0;
   pixel_offset_ = 0;
-  width_ = 0;
-  height_ = 0;
   bottom_up_ = true;
-  target_ = nullptr;
-  progress_ = nullptr;
 }
 
 }  // namespace quorvant::engine::bmp

@@ -136,24 +136,13 @@ std::string not_read(const codecs::JpegErrors& errors) {
 
 }  // namespace
 
-bool JpegReader::open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) {
-  close();
-  forget_failure();
-  file_ = source.stream();
+bool JpegReader::open_format(const SourceFile&) {
   uint8_t signature[2];
-  if (!file_ || !file_.read_exact(signature, 2) || signature[0] != 0xFF || signature[1] != 0xD8 || !file_.seek(0)) {
-    close();
-    return false;
-  }
-  if (!read_header()) {
-    close();
-    return false;
-  }
+  if (!file_.read_exact(signature, 2) || signature[0] != 0xFF || signature[1] != 0xD8 || !file_.seek(0)) return false;
+  if (!read_header()) return false;
   width_ = static_cast<int32_t>(decompress_.output_width);
   height_ = static_cast<int32_t>(decompress_.output_height);
   colour_ = decompress_.output_components != 1;  // RGB, or CMYK made RGB
-  target_ = &target;
-  progress_ = std::move(progress);
   return true;
 }
 
@@ -267,13 +256,6 @@ std::string JpegReader::refusal() const {
   return std::string("damaged JPEG data: ") + errors_.message;
 }
 
-bool JpegReader::read() {
-  const bool ok = target_ != nullptr && decode_rows();
-  if (target_ != nullptr) report_progress(progress_, kPhaseReading, height_ - 1, height_);
-  close();
-  return ok;
-}
-
 bool JpegReader::decode_rows() {
   if (setjmp(errors_.recovery) != 0) return fail(refusal());
   jpeg_start_decompress(&decompress_);
@@ -367,22 +349,17 @@ void JpegReader::check_scans_complete() {
   if (!complete) codecs::fail_operation(common(), "the file ends before its last scan");
 }
 
-void JpegReader::close() {
+void JpegReader::close_format() {
   if (created_) jpeg_destroy_decompress(&decompress_);
   created_ = false;
   decompress_ = {};
   scan_watch_ = {};
-  file_.close();
-  width_ = 0;
-  height_ = 0;
   colour_ = true;
   working_bytes_ = 0;
   cmyk_.reset();
   cmyk_row_ = {};
-  target_ = nullptr;
   first_row_ = {};
   flat_from_row_ = -1;
-  progress_ = nullptr;
 }
 
 }  // namespace quorvant::engine::jpeg

@@ -7,9 +7,8 @@
 #include <vector>
 
 #include "codecs/jpeg_errors.h"
-#include "engine/codec.h"
 #include "engine/colour/cmyk_to_rgb.h"
-#include "engine/file.h"
+#include "engine/file_reader.h"
 
 namespace quorvant::engine::jpeg {
 
@@ -24,21 +23,21 @@ struct ScanWatch {
   std::array<std::array<int8_t, DCTSIZE2>, MAX_COMPONENTS> lowest_bit{};
 };
 
-class JpegReader final : public ImageReader {
+class JpegReader final : public FileReader {
  public:
   ~JpegReader() override { close(); }
-  // Accepts files that start with 0xFF 0xD8, whose header libjpeg reads and
-  // whose output has 1 (grey) or 3 (colour) components; CMYK and YCCK are
-  // declined unless the read options ask for more kinds.
-  bool open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) override;
   // Its working memory is libjpeg's: the coefficients of every block, which
   // files of several scans (progressive ones among them) keep while they are
   // decoded, and the library's row buffers.
   PictureHeader header() const override;
-  bool read() override;
-  void close() override;
 
  private:
+  // Accepts files that start with 0xFF 0xD8, whose header libjpeg reads and
+  // whose output has 1 (grey) or 3 (colour) components; CMYK and YCCK are
+  // declined unless the read options ask for more kinds.
+  bool open_format(const SourceFile& source) override;
+  bool decode() override { return decode_rows(); }
+  void close_format() override;
   // These two set the recovery point; see jpeg_errors.h for their rules.
   bool read_header();
   bool decode_rows();
@@ -60,25 +59,20 @@ class JpegReader final : public ImageReader {
   void check_data_ending(int32_t row);
   j_common_ptr common() { return reinterpret_cast<j_common_ptr>(&decompress_); }
 
-  File file_;
   codecs::JpegErrors errors_{};
   jpeg_decompress_struct decompress_{};
   ScanWatch scan_watch_{};
   bool created_ = false;
-  int32_t width_ = 0;
-  int32_t height_ = 0;
   bool colour_ = true;
   uint64_t working_bytes_ = 0;  // libjpeg's, at most
   // CMYK files: the converter and the four-component row it reads from.
   std::optional<colour::CmykToRgb> cmyk_;
   std::vector<JSAMPLE> cmyk_row_;
-  ImageBuffer* target_ = nullptr;
   std::vector<JSAMPLE> first_row_;  // decoded before the picture's buffer is made
   // Where an arithmetic-coded scan met the end of its data: from this row
   // on, the rows must be what the decoder makes of no data (one flat
   // colour). -1 while the data has not ended.
   int32_t flat_from_row_ = -1;
-  ProgressCallback progress_;
 };
 
 }  // namespace quorvant::engine::jpeg

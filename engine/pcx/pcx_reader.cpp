@@ -16,14 +16,8 @@ constexpr uint64_t kMostBytesPerCompressedByte = 32;
 
 }  // namespace
 
-bool PcxReader::open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) {
-  close();
-  forget_failure();
-  file_ = source.stream();
-  if (!file_ || !file_.read_exact(header_.data(), header_.size()) || header_[kManufacturerAt] != kManufacturer) {
-    close();
-    return false;
-  }
+bool PcxReader::open_format(const SourceFile&) {
+  if (!file_.read_exact(header_.data(), header_.size()) || header_[kManufacturerAt] != kManufacturer) return false;
   const uint16_t x_min = load_le16(&header_[kXMinAt]);
   const uint16_t y_min = load_le16(&header_[kYMinAt]);
   const uint16_t x_max = load_le16(&header_[kXMaxAt]);
@@ -45,22 +39,12 @@ bool PcxReader::open(const SourceFile& source, ImageBuffer& target, ProgressCall
     // refused; one that merely starts with the manufacturer byte does not.
     if (plausible && (x_max == x_min || y_max == y_min)) fail("PCX pictures of a single row or column are not read");
     if (plausible) fail(picture_size_refusal(width_, height_, bits_));
-    close();
     return false;
   }
   const uint64_t trailer = bits_ == 8 ? kPaletteSize : 0;
   const uint64_t file_size = file_.size().value_or(0);
   compressed_size_ = file_size > kHeaderSize + trailer ? file_size - kHeaderSize - trailer : 0;
-  target_ = &target;
-  progress_ = std::move(progress);
   return true;
-}
-
-bool PcxReader::read() {
-  const bool ok = target_ != nullptr && decode();
-  if (target_ != nullptr) report_progress(progress_, kPhaseReading, height_ - 1, height_);
-  close();
-  return ok;
 }
 
 bool PcxReader::decode() {
@@ -119,17 +103,12 @@ bool PcxReader::decode() {
   return true;
 }
 
-void PcxReader::close() {
-  file_.close();
+void PcxReader::close_format() {
   header_.fill(0);
   bits_ = 0;
-  width_ = 0;
-  height_ = 0;
   planes_ = 0;
   bytes_per_line_ = 0;
   compressed_size_ = 0;
-  target_ = nullptr;
-  progress_ = nullptr;
 }
 
 }  // namespace quorvant::engine::pcx

@@ -37,33 +37,19 @@ void put_pixel(uint8_t* p, int luma, int c1, int c2) {
 
 }  // namespace
 
-bool PhotoCdReader::open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) {
-  close();
-  forget_failure();
-  file_ = source.stream();
+bool PhotoCdReader::open_format(const SourceFile&) {
   char signature[sizeof kSignature - 1] = {};
-  const bool accepted = file_ && file_.size().value_or(0) > kSmallestPack && resolution_ >= 0 && resolution_ <= 2 &&
+  const bool accepted = file_.size().value_or(0) > kSmallestPack && resolution_ >= 0 && resolution_ <= 2 &&
                         file_.seek(kSignatureAt) && file_.read_exact(signature, sizeof signature) &&
                         std::memcmp(signature, kSignature, sizeof signature) == 0;
-  if (!accepted) {
-    close();
-    return false;
-  }
+  if (!accepted) return false;
   const Resolution& r = kResolutions[resolution_];
   width_ = r.width;
   height_ = r.height;
   offset_ = r.offset;
-  target_ = &target;
-  progress_ = std::move(progress);
   return true;
 }
 
-bool PhotoCdReader::read() {
-  const bool ok = target_ != nullptr && decode();
-  if (target_ != nullptr) report_progress(progress_, kPhaseReading, height_ - 1, height_);
-  close();
-  return ok;
-}
 
 bool PhotoCdReader::decode() {
   if (!target_->create(width_, height_, 24, 0)) return fail(target_->failure());
@@ -97,13 +83,6 @@ bool PhotoCdReader::decode() {
   return true;
 }
 
-void PhotoCdReader::close() {
-  file_.close();
-  width_ = 0;
-  height_ = 0;
-  offset_ = 0;
-  target_ = nullptr;
-  progress_ = nullptr;
-}
+void PhotoCdReader::close_format() { offset_ = 0; }
 
 }  // namespace quorvant::engine::photocd

@@ -12,19 +12,6 @@ constexpr double kDefaultFileGamma = 0.45455;
 
 }  // namespace
 
-bool PngReader::open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) {
-  close();
-  forget_failure();
-  file_ = source.stream();
-  if (!file_ || !read_header()) {
-    close();
-    return false;
-  }
-  target_ = &target;
-  progress_ = std::move(progress);
-  return true;
-}
-
 bool PngReader::read_header() {
   png_ = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &errors_, jump_to_recovery, ignore_warning, nullptr,
                                   limited_malloc, limited_free);
@@ -81,13 +68,6 @@ bool PngReader::read_header() {
   const uint64_t stored_bytes = (uint64_t{png_get_rowbytes(png_, info_)} + 1) * height;
   std::string why = claimed_size_refusal("PNG", stored_bytes, file_.size().value_or(0), kDeflateLargestRatio);
   return why.empty() || fail(std::move(why));
-}
-
-bool PngReader::read() {
-  const bool ok = target_ != nullptr && decode();
-  if (target_ != nullptr) report_progress(progress_, kPhaseReading, height_ - 1, height_);
-  close();
-  return ok;
 }
 
 bool PngReader::decode() {
@@ -158,21 +138,16 @@ bool PngReader::decode() {
   return true;
 }
 
-void PngReader::close() {
+void PngReader::close_format() {
   if (png_ != nullptr) png_destroy_read_struct(&png_, info_ != nullptr ? &info_ : nullptr, nullptr);
   png_ = nullptr;
   info_ = nullptr;
-  file_.close();
   input_ = {};
   kind_ = Kind::kRgb;
   has_alpha_ = false;
   keep_alpha_ = false;
   sixteen_bits_ = false;
   png_known_ = false;
-  width_ = 0;
-  height_ = 0;
-  target_ = nullptr;
-  progress_ = nullptr;
 }
 
 }  // namespace quorvant::engine::png

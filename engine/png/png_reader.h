@@ -6,31 +6,29 @@
 // stored, without gamma correction; and the notes from the file's chunks.
 #pragma once
 
-#include "engine/codec.h"
-#include "engine/file.h"
+#include "engine/file_reader.h"
 #include "engine/png/png_support.h"
 
 namespace quorvant::engine::png {
 
-class PngReader final : public ImageReader {
+class PngReader final : public FileReader {
  public:
   ~PngReader() override { close(); }
-  // Accepts files whose header libpng reads and whose depth is at most 8
-  // (16 too with more kinds).
-  bool open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) override;
   PictureHeader header() const override { return {width_, height_, bits(), 0}; }
-  bool read() override;
-  void close() override;
 
  private:
+  // Accepts files whose header libpng reads and whose depth is at most 8
+  // (16 too with more kinds).
+  bool open_format(const SourceFile&) override { return read_header(); }
+  void close_format() override;
+
   enum class Kind { kPalette, kRgb, kRgbAlpha, kGrey };
   uint32_t bits() const { return kind_ == Kind::kRgbAlpha ? 32 : kind_ == Kind::kRgb ? 24 : 8; }
 
   // These two set the recovery point; see png_support.h for their rules.
   bool read_header();
-  bool decode();
+  bool decode() override;
 
-  File file_;
   PngInput input_;
   png_structp png_ = nullptr;
   png_infop info_ = nullptr;
@@ -40,10 +38,6 @@ class PngReader final : public ImageReader {
   bool keep_alpha_ = false;  // the picture gets the file's transparency
   bool sixteen_bits_ = false;
   bool png_known_ = false;  // the file starts with PNG's signature
-  int32_t width_ = 0;
-  int32_t height_ = 0;
-  ImageBuffer* target_ = nullptr;
-  ProgressCallback progress_;
 };
 
 }  // namespace quorvant::engine::png

@@ -180,16 +180,11 @@ int TiffReader::note_error(TIFF*, void* self, const char*, const char* format, v
   return 1;  // handled: the process-wide handlers hear nothing
 }
 
-bool TiffReader::open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) {
-  close();
-  forget_failure();
+bool TiffReader::open_format(const SourceFile& source) {
   path_ = source.path();
   source_size_ = source.size();
   client_ = PositionedReader(source.duplicate());
-  if (!client_) {
-    close();
-    return false;
-  }
+  if (!client_) return false;
   open_library();
   uint32_t width = 0;
   uint32_t height = 0;
@@ -199,26 +194,21 @@ bool TiffReader::open(const SourceFile& source, ImageBuffer& target, ProgressCal
     if (starts_as_tiff(second_stream())) {
       fail("damaged TIFF data" + (library_error_.empty() ? std::string() : ": " + library_error_));
     }
-    close();
     return false;
   }
   // The picture and libtiff's 4-byte-per-pixel raster must both fit the
   // 32-bit limit.
   if (std::string why = picture_size_refusal(width, height, 32); !why.empty()) {
-    fail("TIFF pictures are read through a raster of 4 bytes a pixel: " + why);
-    close();
-    return false;
+    return fail("TIFF pictures are read through a raster of 4 bytes a pixel: " + why);
   }
   stored_width_ = static_cast<int32_t>(width);
   stored_height_ = static_cast<int32_t>(height);
   TIFFGetFieldDefaulted(tiff_, TIFFTAG_ORIENTATION, &orientation_);
   transposed_ = orientation_ >= ORIENTATION_LEFTTOP && orientation_ <= ORIENTATION_LEFTBOT;
-  if (!check_claims(width, height) || !begin_reading()) {
-    close();
-    return false;
-  }
-  target_ = &target;
-  progress_ = std::move(progress);
+  if (!check_claims(width, height) || !begin_reading()) return false;
+  // The picture as read, turned upright.
+  width_ = transposed_ ? stored_height_ : stored_width_;
+  height_ = transposed_ ? stored_width_ : stored_height_;
   if (PictureNotes* notes = this->notes(); notes != nullptr) {
     // The picture is turned upright as it is read.
     notes->orientation = 1;
@@ -301,13 +291,6 @@ PictureHeader TiffReader::header() const {
                      : PictureHeader{stored_width_, stored_height_, bits, working};
 }
 
-bool TiffReader::read() {
-  const bool ok = target_ != nullptr && decode();
-  if (target_ != nullptr) report_progress(progress_, kPhaseReading, target_->height() - 1, target_->height());
-  close();
-  return ok;
-}
-
 bool TiffReader::colour_map_missing() const {
   uint16_t* red = nullptr;
   uint16_t* green = nullptr;
@@ -371,7 +354,7 @@ bool TiffReader::decode() {
   return true;
 }
 
-void TiffReader::close() {
+void TiffReader::close_format() {
   if (rgba_begun_) TIFFRGBAImageEnd(&rgba_);
   rgba_begun_ = false;
   rgba_ = {};
@@ -387,8 +370,6 @@ void TiffReader::close() {
   stored_alpha_ = 0;
   with_alpha_ = false;
   orientation_ = ORIENTATION_TOPLEFT;
-  target_ = nullptr;
-  progress_ = nullptr;
   library_error_.clear();
 }
 

@@ -10,29 +10,28 @@
 
 #include <string>
 
-#include "engine/codec.h"
 #include "engine/file.h"
+#include "engine/file_reader.h"
 #include "engine/unique_fd.h"
 
 namespace quorvant::engine::tiff {
 
-class TiffReader final : public ImageReader {
+class TiffReader final : public FileReader {
  public:
   ~TiffReader() override { close(); }
-  // Accepts files libtiff opens whose ImageWidth and ImageLength are set,
-  // whose data the file can hold and whose kind the RGBA interface reads.
-  bool open(const SourceFile& source, ImageBuffer& target, ProgressCallback progress) override;
   // Besides the picture: libtiff's raster of four bytes a pixel, and the
   // strip or tile libtiff reads and unpacks at a time.
   PictureHeader header() const override;
-  bool read() override;
-  void close() override;
 
  private:
+  // Accepts files libtiff opens whose ImageWidth and ImageLength are set,
+  // whose data the file can hold and whose kind the RGBA interface reads.
+  bool open_format(const SourceFile& source) override;
+  bool decode() override;
+  void close_format() override;
   void open_library();
   bool check_claims(uint32_t width, uint32_t height);
   bool begin_reading();
-  bool decode();
   uint64_t raster_bytes() const;
   bool colour_map_missing() const;
   static int note_error(TIFF* tiff, void* self, const char* module, const char* format, va_list arguments);
@@ -54,8 +53,6 @@ class TiffReader final : public ImageReader {
   uint16_t stored_alpha_ = 0;  // the alpha sample's kind as the file declares it; 0: none
   bool with_alpha_ = false;    // the picture is read with its alpha
   uint16_t orientation_ = ORIENTATION_TOPLEFT;
-  ImageBuffer* target_ = nullptr;
-  ProgressCallback progress_;
   std::string library_error_;  // libtiff's first error message
 };
 
