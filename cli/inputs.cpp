@@ -1,25 +1,18 @@
 #include "cli/inputs.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <optional>
 #include <set>
 #include <system_error>
+
+#include "engine/picture_formats.h"
 
 namespace quorvant::cli {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr std::string_view kPictureExtensions[] = {"jpg", "jpeg", "jpe", "bmp", "tif", "tiff", "png", "pcx", "pcd"};
-
-std::string lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 // The folder part of a name, as --keep-folders places it below the output
 // folder; nothing when it climbs out with "..".
@@ -59,13 +52,7 @@ void collect_folder(const fs::path& root, const fs::path& folder, bool recursive
 
 }  // namespace
 
-bool has_picture_extension(std::string_view file_name) {
-  const size_t dot = file_name.rfind('.');
-  if (dot == std::string_view::npos || dot == 0) return false;
-  const std::string extension = lower(file_name.substr(dot + 1));
-  return std::find(std::begin(kPictureExtensions), std::end(kPictureExtensions), extension) !=
-         std::end(kPictureExtensions);
-}
+bool has_picture_extension(std::string_view file_name) { return engine::has_readable_extension(file_name); }
 
 std::vector<Source> collect_sources(const std::vector<Input>& inputs, bool recursive) {
   std::vector<Source> found;

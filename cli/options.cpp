@@ -24,9 +24,13 @@ std::string format_list() {
 // silently ignored.
 std::string misplaced_option(const CLI::App& app, TargetFormat format) {
   const bool jpg = format == TargetFormat::kJpg;
-  for (const char* name : {"--quality", "--smoothing", "--no-optimize"}) {
+  const bool modern = format == TargetFormat::kWebp || format == TargetFormat::kAvif || format == TargetFormat::kJxl;
+  for (const char* name : {"--smoothing", "--no-optimize"}) {
     if (!jpg && app.count(name) > 0) return std::string(name) + " applies to JPG only";
   }
+  if (app.count("--quality") > 0 && !jpg && !modern) return "--quality applies to JPG, WEBP, AVIF and JXL only";
+  if (app.count("--lossless") > 0 && !modern) return "--lossless applies to WEBP, AVIF and JXL only";
+  if (app.count("--effort") > 0 && !modern) return "--effort applies to WEBP, AVIF and JXL only";
   if (app.count("--grey") > 0 && !jpg && format != TargetFormat::kTif) return "--grey applies to JPG and TIF only";
   if (app.count("--plain") > 0 && format != TargetFormat::kPgm && format != TargetFormat::kPpm) {
     return "--plain applies to PGM and PPM only";
@@ -66,7 +70,9 @@ std::variant<CliOptions, int> parse_command_line(int argc, const char* const* ar
   CliOptions options;
   options.jobs = engine::usable_cores();
 
-  CLI::App app{"Converts pictures (JPEG, BMP, TIFF, PNG, PCX, PhotoCD) into one of ten formats.", "quorvant-convert"};
+  CLI::App app{"Converts pictures (JPEG, BMP, TIFF, PNG, PCX, PhotoCD, WebP, AVIF, HEIC, GIF, JPEG XL) into one of "
+               "thirteen formats.",
+               "quorvant-convert"};
   std::string format_name;
   bool no_optimize = false;
   bool plain = false;
@@ -95,7 +101,7 @@ std::variant<CliOptions, int> parse_command_line(int argc, const char* const* ar
                  "(default: what the machine has available)")
       ->transform(CLI::AsSizeValue(false))
       ->check(CLI::PositiveNumber);
-  app.add_option("--quality", options.convert.quality, "JPG: picture quality")
+  app.add_option("--quality", options.convert.quality, "JPG, WEBP, AVIF, JXL: picture quality")
       ->check(CLI::Range(1, 100))
       ->capture_default_str();
   app.add_option("--smoothing", options.convert.smoothing, "JPG: smoothing")
@@ -104,6 +110,11 @@ std::variant<CliOptions, int> parse_command_line(int argc, const char* const* ar
   app.add_flag("--grey,--gray", options.convert.grey, "JPG, TIF: write grey instead of colour");
   app.add_flag("--no-optimize", no_optimize, "JPG: keep the standard Huffman tables");
   app.add_flag("--plain", plain, "PGM, PPM: write the plain text form instead of the binary one");
+  app.add_flag("--lossless", options.convert.lossless,
+               "WEBP, AVIF, JXL: lossless (JXL from a JPEG: the JPEG itself recompressed)");
+  app.add_option("--effort", options.convert.effort,
+                 "WEBP, AVIF, JXL: how hard the encoder works, 1 (fastest) to 9 (default: the library's)")
+      ->check(CLI::Range(1, 9));
   std::string orientation = "upright";
   app.add_option("--orientation", orientation,
                  "upright: turn photos as their EXIF orientation says (the default); keep: write the pixels as "

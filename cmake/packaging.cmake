@@ -75,15 +75,25 @@ endforeach()
 add_custom_command(OUTPUT ${staged}/icons/256x256/apps/quorvant.png
   COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen $<TARGET_FILE:desktop_icons> ${staged}/icons
   DEPENDS desktop_icons VERBATIM)
-add_custom_target(quorvant_package_files ALL DEPENDS ${compressed} ${staged}/icons/256x256/apps/quorvant.png)
+# The completion's --to choices and the desktop entry's MIME types come from
+# the table of picture formats.
+set(listed)
+foreach(file quorvant-convert.bash ${QUORVANT_PACKAGE_ID}.desktop)
+  add_custom_command(OUTPUT ${staged}/${file}
+    COMMAND format_lists ${packaging}/${file} ${staged}/${file}
+    DEPENDS format_lists ${packaging}/${file} VERBATIM)
+  list(APPEND listed ${staged}/${file})
+endforeach()
+add_custom_target(quorvant_package_files ALL
+  DEPENDS ${compressed} ${listed} ${staged}/icons/256x256/apps/quorvant.png)
 
 install(FILES ${staged}/quorvant-convert.1.gz DESTINATION share/man/man1 COMPONENT convert)
-install(FILES ${packaging}/quorvant-convert.bash DESTINATION share/bash-completion/completions
+install(FILES ${staged}/quorvant-convert.bash DESTINATION share/bash-completion/completions
   RENAME quorvant-convert COMPONENT convert)
 install(FILES ${packaging}/copyright ${staged}/changelog.gz ${staged}/scaling.md.gz
   DESTINATION share/doc/quorvant-convert COMPONENT convert)
 
-install(FILES ${packaging}/${QUORVANT_PACKAGE_ID}.desktop DESTINATION share/applications COMPONENT window)
+install(FILES ${staged}/${QUORVANT_PACKAGE_ID}.desktop DESTINATION share/applications COMPONENT window)
 install(FILES ${staged}/${QUORVANT_PACKAGE_ID}.metainfo.xml DESTINATION share/metainfo COMPONENT window)
 install(DIRECTORY ${staged}/icons/ DESTINATION share/icons/hicolor COMPONENT window)
 install(FILES ${staged}/quorvant.1.gz DESTINATION share/man/man1 COMPONENT window)
@@ -106,8 +116,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # both packages' descriptions; each first line below is its package's summary.
 set(CPACK_DEBIAN_CONVERT_DESCRIPTION "picture converter for the command line
 quorvant-convert converts single pictures, or folders of them, into JPG, BMP,
-PBM, PCX, PGM, PIC, PNG, PPM, SGI or TIF. It reads JPEG, 24-bit BMP, TIFF,
-PNG, PCX and PhotoCD pictures, converts several at once, and can convert one
+PBM, PCX, PGM, PIC, PNG, PPM, SGI, TIF, WebP, AVIF or JPEG XL. It reads JPEG,
+24-bit BMP, TIFF, PNG, PCX, PhotoCD, WebP, AVIF, HEIC, GIF and JPEG XL
+pictures, keeps photos upright and in their colours with their metadata,
+converts several at once, and can convert one
 share of a list of files, the same share on every machine, for runs spread
 over many machines with GNU parallel, Slurm or Kubernetes.")
 set(CPACK_DEBIAN_WINDOW_DESCRIPTION "picture converter with a window

@@ -111,9 +111,14 @@ struct WriteSettings {
   int32_t smoothing = 0;      // JPEG, 0..100
   PnmKind pnm_kind = PnmKind::kColour;
   bool raw = true;  // PNM: binary rather than plain text form
-  // JPEG, PNG, TIFF: what to embed besides the pixels (a colour profile,
-  // metadata); nothing when null.
+  // JPEG, PNG, TIFF, WebP, AVIF, JPEG XL: what to embed besides the pixels
+  // (a colour profile, metadata); nothing when null.
   const PictureNotes* embedded = nullptr;
+  bool lossless = false;  // WebP, AVIF, JPEG XL
+  int32_t effort = 0;     // WebP, AVIF, JPEG XL: 1..9, 0 for the library's default
+  // JPEG XL with `lossless`: the source file when it is a JPEG, whose own
+  // bytes are recompressed; null otherwise.
+  const SourceFile* jpeg_source = nullptr;
 };
 
 // What a writer takes: the one form of picture it writes from, and the

@@ -5,10 +5,12 @@
 #include <new>
 #include <string>
 
+#include "engine/avif/avif_writer.h"
 #include "engine/bmp/bmp_writer.h"
 #include "engine/codec.h"
 #include "engine/image_buffer.h"
 #include "engine/jpeg/jpeg_writer.h"
+#include "engine/jxl/jxl_writer.h"
 #include "engine/loader.h"
 #include "engine/target_preparation.h"
 #include "engine/worker_pool.h"
@@ -18,6 +20,7 @@
 #include "engine/pnm/pnm_writer.h"
 #include "engine/sgi/sgi_writer.h"
 #include "engine/tiff/tiff_writer.h"
+#include "engine/webp/webp_writer.h"
 
 namespace quorvant::engine {
 
@@ -49,6 +52,20 @@ TargetHolds pixels_only(const ConvertOptions&) { return {}; }
 TargetHolds jpg_holds(const ConvertOptions& o) { return {.profile = !o.grey, .alpha = false, .metadata = true}; }
 TargetHolds png_holds(const ConvertOptions&) { return {.profile = true, .alpha = true, .metadata = true}; }
 TargetHolds tif_holds(const ConvertOptions& o) { return {.profile = !o.grey, .alpha = !o.grey, .metadata = true}; }
+
+// WebP, AVIF and JPEG XL: a quality or lossless, an effort, and room for a
+// profile, transparency and metadata.
+bool modern_options(const ConvertOptions& o) {
+  return o.quality >= 1 && o.quality <= 100 && o.effort >= 0 && o.effort <= 9;
+}
+WriteSettings modern_settings(const ConvertOptions& o) {
+  WriteSettings s;
+  s.quality = o.quality;
+  s.lossless = o.lossless;
+  s.effort = o.effort;
+  return s;
+}
+TargetHolds modern_holds(const ConvertOptions&) { return {.profile = true, .alpha = true, .metadata = true}; }
 
 WriteSettings plain_24_bits(const ConvertOptions&) { return {}; }
 
@@ -96,12 +113,16 @@ constexpr Recipe kRecipes[] = {
        return s;
      },
      tif_holds},
+    // The command line's own targets.
+    {TargetFormat::kWebp, modern_options, &make_writer<webp::WebpWriter>, modern_settings, modern_holds},
+    {TargetFormat::kAvif, modern_options, &make_writer<avif::AvifWriter>, modern_settings, modern_holds},
+    {TargetFormat::kJxl, modern_options, &make_writer<jxl::JxlWriter>, modern_settings, modern_holds},
 };
 constexpr bool recipes_in_format_order() {
   for (size_t i = 0; i < std::size(kRecipes); ++i) {
     if (static_cast<size_t>(kRecipes[i].format) != i) return false;
   }
-  return std::size(kRecipes) == 10;
+  return std::size(kRecipes) == static_cast<size_t>(TargetFormat::kJxl) + 1;
 }
 static_assert(recipes_in_format_order(), "one recipe per target format, indexed by format");
 
@@ -121,6 +142,7 @@ Conversion convert_picture(TargetFormat format, const std::string& source, const
 Conversion convert_picture(TargetFormat format, const SourceFile& source, const Destination& destination,
                            const ConvertOptions& options) {
   const Recipe& recipe = kRecipes[static_cast<int>(format)];
+  if (recipe.make == nullptr) return failed(kBadArguments, "this build does not write " + std::string(describe(format).name));
   if (!recipe.options_valid(options)) return failed(kBadArguments, "an option is out of range for this format");
   // This conversion keeps one core busy; the worker pool's helpers use the
   // others.
@@ -140,13 +162,20 @@ Conversion convert_picture(TargetFormat format, const SourceFile& source, const 
   try {
     // Turning, colour conversion and flattening belong to the writing: a
     // failure there is a failure to make the target's picture.
-    PictureNotes embedded;
+    Prepared prepared;
+    const PictureNotes& embedded = prepared.embedded;
     const TargetHolds holds = recipe.holds(options);
-    if (std::string why; !prepare_for_target(loaded, notes, options, holds, embedded, why)) {
+    if (std::string why; !prepare_for_target(loaded, notes, options, holds, prepared, why)) {
       return failed(kWriteFailed, why);
     }
     WriteSettings settings = recipe.settings(options);
     if (options.alpha && holds.alpha && loaded.bits() == 32) settings.bits = 32;
+    // A JPEG whose pixels go on as stored can be recompressed as it is;
+    // its own metadata then stays with it, so not when any is to go.
+    if (format == TargetFormat::kJxl && options.lossless && prepared.as_stored &&
+        options.metadata == MetadataHandling::kAll) {
+      settings.jpeg_source = &source;
+    }
     if (!embedded.icc_profile.empty() || !embedded.exif.empty() || !embedded.xmp.empty() ||
         !embedded.photoshop.empty()) {
       settings.embedded = &embedded;
@@ -165,6 +194,7 @@ Conversion convert_picture(TargetFormat format, const SourceFile& source, const 
 
 uint64_t conversion_memory(TargetFormat format, const PictureHeader& header, const ConvertOptions& options) {
   const Recipe& recipe = kRecipes[static_cast<int>(format)];
+  if (recipe.make == nullptr) return 0;
   const std::unique_ptr<ImageWriter> writer = recipe.make();
   const WriteSettings settings = recipe.settings(options);
   const WriterNeeds needs = writer->needs(settings);

@@ -49,8 +49,15 @@ struct ConvertOptions {
   bool alpha = false;
   uint32_t background = 0xFFFFFF;
   MetadataHandling metadata = MetadataHandling::kNone;
-  // Also read CMYK and YCCK JPEGs and 16-bit PNGs and TIFFs.
+  // Also read CMYK and YCCK JPEGs, 16-bit PNGs and TIFFs, and WebP, AVIF,
+  // HEIC, GIF and JPEG XL files.
   bool more_kinds = false;
+  // WebP, AVIF, JPEG XL: lossless rather than at `quality`; for a JPEG
+  // source written as JPEG XL, the JPEG itself recompressed.
+  bool lossless = false;
+  // WebP, AVIF, JPEG XL: how hard the encoder works, 1 (fastest) to 9; 0:
+  // the library's default.
+  int32_t effort = 0;
 };
 
 struct Conversion {

@@ -1,14 +1,22 @@
 #include "engine/loader.h"
 
+#include <cstdio>
 #include <memory>
 #include <new>
+#include <vector>
 
+#include "engine/avif/avif_reader.h"
 #include "engine/bmp/bmp_reader.h"
+#include "engine/format_signatures.h"
+#include "engine/gif/gif_reader.h"
+#include "engine/heif/heif_reader.h"
 #include "engine/jpeg/jpeg_reader.h"
+#include "engine/jxl/jxl_reader.h"
 #include "engine/pcx/pcx_reader.h"
 #include "engine/photocd/photocd_reader.h"
 #include "engine/png/png_reader.h"
 #include "engine/tiff/tiff_reader.h"
+#include "engine/webp/webp_reader.h"
 
 namespace quorvant::engine {
 
@@ -21,13 +29,37 @@ std::unique_ptr<ImageReader> make_reader() {
   return std::make_unique<Reader>();
 }
 
+// A reader, and the test of a file's first bytes that it passes whenever
+// the reader could take the file.
+struct ReaderEntry {
+  ReaderFactory make;
+  bool (*looks_like)(Head head);
+};
+
 // The order of probing. It matters where several readers could take one
 // file: a file the JPEG reader accepts is never offered to another reader,
 // and PhotoCD, which looks at little of the file, comes last.
-constexpr ReaderFactory kReaders[] = {
-    &make_reader<jpeg::JpegReader>, &make_reader<bmp::BmpReader>, &make_reader<tiff::TiffReader>,
-    &make_reader<png::PngReader>,   &make_reader<pcx::PcxReader>, &make_reader<photocd::PhotoCdReader>,
+constexpr ReaderEntry kReaders[] = {
+    {&make_reader<jpeg::JpegReader>, looks_like_jpeg}, {&make_reader<bmp::BmpReader>, looks_like_bmp},
+    {&make_reader<tiff::TiffReader>, looks_like_tiff}, {&make_reader<png::PngReader>, looks_like_png},
+    {&make_reader<pcx::PcxReader>, looks_like_pcx},    {&make_reader<photocd::PhotoCdReader>, looks_like_photocd},
 };
+
+// Offered after those, and only when more kinds of files are asked for
+// (the command line; the window reads what it always has).
+constexpr ReaderEntry kMoreReaders[] = {
+    {&make_reader<webp::WebpReader>, looks_like_webp}, {&make_reader<gif::GifReader>, looks_like_gif},
+    {&make_reader<avif::AvifReader>, looks_like_heif}, {&make_reader<heif::HeifReader>, looks_like_heif},
+    {&make_reader<jxl::JxlReader>, looks_like_jxl},
+};
+
+std::vector<uint8_t> head_of(const SourceFile& source) {
+  std::vector<uint8_t> head(kSignatureBytes);
+  File stream = source.stream();
+  const size_t got = stream ? std::fread(head.data(), 1, head.size(), stream.get()) : 0;
+  head.resize(got);
+  return head;
+}
 
 // The reader that accepts the file, open on it for decoding into `target`;
 // nothing when none does, with `why` saying why: the first reason of a
@@ -37,8 +69,14 @@ std::unique_ptr<ImageReader> accepting_reader(const SourceFile& source, ImageBuf
                                               const ReadOptions& options, PictureNotes* notes) {
   why = kNotAPicture;
   bool explained = false;
-  for (ReaderFactory make : kReaders) {
-    std::unique_ptr<ImageReader> reader = make();
+  std::vector<ReaderEntry> readers(std::begin(kReaders), std::end(kReaders));
+  if (options.more_kinds) readers.insert(readers.end(), std::begin(kMoreReaders), std::end(kMoreReaders));
+  // The file's first bytes are read once; only a reader whose format they
+  // could begin is asked to open it.
+  const std::vector<uint8_t> head = head_of(source);
+  for (const ReaderEntry& entry : readers) {
+    if (!entry.looks_like(head)) continue;
+    std::unique_ptr<ImageReader> reader = entry.make();
     if (notes != nullptr) *notes = {};  // nothing of a reader that declined the file
     reader->set_read_options(options, notes);
     if (reader->open(source, target, nullptr)) return reader;

@@ -11,7 +11,8 @@ constexpr TargetFormatName kFormats[] = {
     {TargetFormat::kJpg, "JPG", "jpg"}, {TargetFormat::kBmp, "BMP", "bmp"}, {TargetFormat::kPbm, "PBM", "pbm"},
     {TargetFormat::kPcx, "PCX", "pcx"}, {TargetFormat::kPgm, "PGM", "pgm"}, {TargetFormat::kPic, "PIC", "pic"},
     {TargetFormat::kPng, "PNG", "png"}, {TargetFormat::kPpm, "PPM", "ppm"}, {TargetFormat::kSgi, "SGI", "sgi"},
-    {TargetFormat::kTif, "TIF", "tif"},
+    {TargetFormat::kTif, "TIF", "tif"}, {TargetFormat::kWebp, "WEBP", "webp"}, {TargetFormat::kAvif, "AVIF", "avif"},
+    {TargetFormat::kJxl, "JXL", "jxl"},
 };
 
 bool equal_ignoring_case(std::string_view a, std::string_view b) {
@@ -23,6 +24,10 @@ bool equal_ignoring_case(std::string_view a, std::string_view b) {
 }  // namespace
 
 std::span<const TargetFormatName> target_formats() { return kFormats; }
+
+std::span<const TargetFormatName> command_formats() {
+  return target_formats().first(static_cast<size_t>(TargetFormat::kTif) + 1);
+}
 
 const TargetFormatName& describe(TargetFormat format) { return kFormats[static_cast<int>(format)]; }
 

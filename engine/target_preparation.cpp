@@ -18,13 +18,15 @@ ReadOptions read_options_for(const ConvertOptions& options) {
 }
 
 bool prepare_for_target(ImageBuffer& picture, const PictureNotes& notes, const ConvertOptions& options,
-                        TargetHolds holds, PictureNotes& embedded, std::string& why) {
-  embedded = {};
+                        TargetHolds holds, Prepared& prepared, std::string& why) {
+  prepared = {};
+  PictureNotes& embedded = prepared.embedded;
   // Upright first: every later step works on the picture as it is shown.
   bool turned = false;
   if (options.upright && notes.orientation != 1) {
     if (!turn_upright(picture, notes.orientation, why)) return false;
     turned = true;
+    prepared.as_stored = false;
   }
 
   // The colours: kept with their profile where the target holds one, else
@@ -35,15 +37,19 @@ bool prepare_for_target(ImageBuffer& picture, const PictureNotes& notes, const C
     const bool in_colour = picture.bits() != 8 || picture.palette_count() > 0;
     if (options.colour == ColourHandling::kProfile && holds.profile && in_colour) {
       embedded.icc_profile = colour::profile_to_embed(notes);
-    } else if (!colour::convert_to_srgb(picture, notes, why)) {
-      return false;
+    } else {
+      if (!colour::convert_to_srgb(picture, notes, why)) return false;
+      prepared.as_stored = false;
     }
   }
 
   // Transparency kept where the target holds it; elsewhere the picture is
   // put over the background rather than showing the colours stored under
   // transparent pixels.
-  if (options.alpha && !holds.alpha && !put_over_background(picture, options.background, why)) return false;
+  if (options.alpha && !holds.alpha && picture.bits() == 32) {
+    if (!put_over_background(picture, options.background, why)) return false;
+    prepared.as_stored = false;
+  }
 
   if (options.metadata != MetadataHandling::kNone && holds.metadata) {
     metadata::ExifEdits edits;

@@ -22,10 +22,16 @@ struct TargetHolds {
 // What the reader is asked for, for `options`.
 ReadOptions read_options_for(const ConvertOptions& options);
 
+// What preparing gave the writer besides the picture.
+struct Prepared {
+  PictureNotes embedded;   // what the writer is to embed
+  bool as_stored = true;   // the pixels are the file's own: nothing turned, converted or flattened
+};
+
 // Prepares `picture`, read with `notes`, for a target that holds `holds`.
-// `embedded` receives what the writer is to embed. False, with `why`, when
-// there is no room for a step's result or a profile cannot be used.
+// False, with `why`, when there is no room for a step's result or a
+// profile cannot be used.
 bool prepare_for_target(ImageBuffer& picture, const PictureNotes& notes, const ConvertOptions& options,
-                        TargetHolds holds, PictureNotes& embedded, std::string& why);
+                        TargetHolds holds, Prepared& prepared, std::string& why);
 
 }  // namespace quorvant::engine

@@ -43,6 +43,24 @@ WorkerPool::ConversionSlot::ConversionSlot(WorkerPool& pool) : pool_(pool) {
   ++pool_.conversions_;
 }
 
+WorkerPool::ThreadLease::ThreadLease(WorkerPool& pool, unsigned wanted) : pool_(pool) {
+  std::lock_guard lock(pool_.mutex_);
+  // As claim() counts: a conversion with no slot still counts as one.
+  const unsigned running = pool_.conversions_ > 0 ? pool_.conversions_ : 1;
+  const unsigned busy = running + pool_.busy_helpers_;
+  granted_ = busy < pool_.busy_limit_ ? std::min(wanted, pool_.busy_limit_ - busy) : 0;
+  pool_.busy_helpers_ += granted_;
+}
+
+WorkerPool::ThreadLease::~ThreadLease() {
+  if (granted_ == 0) return;
+  {
+    std::lock_guard lock(pool_.mutex_);
+    pool_.busy_helpers_ -= granted_;
+  }
+  pool_.work_or_stop_.notify_all();
+}
+
 WorkerPool::ConversionSlot::~ConversionSlot() {
   {
     std::lock_guard lock(pool_.mutex_);

@@ -57,6 +57,24 @@ class WorkerPool {
     WorkerPool& pool_;
   };
 
+  // Threads a library may start of its own for the calling conversion (an
+  // AV1 or HEVC coder, libwebp's second thread): up to `wanted`, as many
+  // as the limit leaves free, each counted as a busy helper while the
+  // lease lives, so the library's threads come out of the one budget.
+  class ThreadLease {
+   public:
+    ThreadLease(WorkerPool& pool, unsigned wanted);
+    ~ThreadLease();
+    ThreadLease(const ThreadLease&) = delete;
+    ThreadLease& operator=(const ThreadLease&) = delete;
+    // The threads granted besides the calling one (0 when none is free).
+    unsigned extra_threads() const { return granted_; }
+
+   private:
+    WorkerPool& pool_;
+    unsigned granted_ = 0;
+  };
+
  private:
   struct Batch {
     const std::function<void(size_t)>* part;

@@ -5,7 +5,7 @@ _quorvant_convert() {
   prev=${COMP_WORDS[COMP_CWORD - 1]}
   case $prev in
     --to)
-      COMPREPLY=($(compgen -W "jpg bmp pbm pcx pgm pic png ppm sgi tif" -- "$cur"))
+      COMPREPLY=($(compgen -W "@TARGETS@" -- "$cur"))
       return ;;
     -o | --output)
       COMPREPLY=($(compgen -d -- "$cur"))
@@ -22,12 +22,12 @@ _quorvant_convert() {
     --background)
       COMPREPLY=($(compgen -W "white black" -- "$cur"))
       return ;;
-    -j | --jobs | --memory | --quality | --smoothing | --shard)
+    -j | --jobs | --memory | --quality | --smoothing | --shard | --effort)
       return ;;
   esac
   if [[ $cur == -* ]]; then
     COMPREPLY=($(compgen -W "--to --output --recursive --files-from --null --shard --jobs --memory --quality
-      --smoothing --grey --gray --no-optimize --plain --orientation --colour --color --background --strip
+      --smoothing --grey --gray --no-optimize --plain --lossless --effort --orientation --colour --color --background --strip
       --strip-location --overwrite --skip-existing --keep-folders --json --quiet --version --help" -- "$cur"))
     return
   fi

@@ -15,6 +15,7 @@
 #include <variant>
 
 #include "cli/options.h"
+#include "engine/picture_formats.h"
 #include "tests/support/test_support.h"
 
 namespace quorvant::cli {
@@ -464,6 +465,35 @@ TEST_F(CommandLineTest, HelpManualCompletionAndReadmeNameTheSameOptions) {
     if (option.count("--help") != 0) continue;
     EXPECT_TRUE(std::any_of(option.begin(), option.end(), [&](const std::string& n) { return in_table.count(n); }))
         << "the README's table lacks " << *option.rbegin();
+  }
+}
+
+// The README and the manual page name every extension the command line
+// reads and every format it writes, as the table of formats has them.
+TEST(Documentation, ReadmeAndManualNameTheFormatsOfTheTable) {
+  auto source_text = [](const std::string& path) {
+    const auto bytes = testing::read_bytes(std::string(QUORVANT_SOURCE_DIR) + "/" + path);
+    return std::string(bytes.begin(), bytes.end());
+  };
+  const std::string readme = source_text("README.md");
+  const std::string manual = std::regex_replace(source_text("packaging/quorvant-convert.1"), std::regex(R"(\\&)"), "");
+  for (const engine::PictureFormat& format : engine::picture_formats()) {
+    if (!format.read) continue;
+    for (std::string_view extension : format.extensions) {
+      EXPECT_NE(readme.find("`." + std::string(extension) + "`"), std::string::npos) << "README lacks ." << extension;
+      EXPECT_TRUE(std::regex_search(manual, std::regex("\\." + std::string(extension) + "\\b")))
+          << "the manual page lacks ." << extension;
+    }
+  }
+  // The README's --to row and the manual page's description.
+  const size_t row = readme.find("| `--to FORMAT` |");
+  ASSERT_NE(row, std::string::npos);
+  const std::string to_row = readme.substr(row, readme.find('\n', row) - row);
+  for (const engine::TargetFormatName& target : engine::target_formats()) {
+    EXPECT_TRUE(std::regex_search(manual, std::regex("\\b" + std::string(target.name) + "\\b")))
+        << "the manual page lacks " << target.name;
+    EXPECT_TRUE(std::regex_search(to_row, std::regex("\\b" + std::string(target.extension) + "\\b")))
+        << "README's --to row lacks " << target.extension;
   }
 }
 

@@ -10,11 +10,11 @@ namespace quorvant::cli {
 namespace {
 
 TEST(PictureExtension, KnowsTheReadableFormatsInAnyCase) {
-  for (const char* name :
-       {"a.jpg", "a.JPEG", "a.jpe", "b.Bmp", "c.tif", "c.TIFF", "d.png", "e.pcx", "f.PCD", "archive.tar.jpg"}) {
+  for (const char* name : {"a.jpg", "a.JPEG", "a.jpe", "b.Bmp", "c.tif", "c.TIFF", "d.png", "e.pcx", "f.PCD",
+                           "archive.tar.jpg", "g.webp", "h.AVIF", "i.heic", "i.heif", "j.gif", "k.jxl"}) {
     EXPECT_TRUE(has_picture_extension(name)) << name;
   }
-  for (const char* name : {"a.gif", "a.ppm", "jpg", ".jpg", "a.jpg.txt", "a.", "a.jp"}) {
+  for (const char* name : {"a.ppm", "a.sgi", "jpg", ".jpg", "a.jpg.txt", "a.", "a.jp"}) {
     EXPECT_FALSE(has_picture_extension(name)) << name;
   }
 }

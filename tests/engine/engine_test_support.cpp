@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE and size_t first
 
 #include <jpeglib.h>
 
+#include "engine/loader.h"
+#include "engine/source_file.h"
 #include "tests/support/test_support.h"
 
 namespace quorvant::testing {
@@ -180,6 +183,46 @@ JpegMarkers read_jpeg_markers(const std::vector<uint8_t>& b) {
     pos = body + length - 2;
   }
   return m;
+}
+
+Loaded load_with_notes(const std::string& path, bool alpha, bool more_kinds) {
+  Loaded loaded;
+  const engine::SourceFile source = engine::SourceFile::open(path);
+  engine::ReadOptions options;
+  options.more_kinds = more_kinds;
+  options.alpha = alpha;
+  options.notes = true;
+  loaded.code = engine::load_picture(source, loaded.picture, &loaded.reason, options, &loaded.notes);
+  return loaded;
+}
+
+std::vector<uint8_t> as_rgba(const engine::ImageBuffer& picture) {
+  std::vector<uint8_t> rgba;
+  for (int32_t y = 0; y < picture.height(); ++y) {
+    const uint8_t* p = picture.row(y);
+    for (int32_t x = 0; x < picture.width(); ++x) {
+      if (picture.bits() == 32) {
+        rgba.insert(rgba.end(), {p[4 * x + 1], p[4 * x + 2], p[4 * x + 3], p[4 * x]});
+      } else if (picture.bits() == 24) {
+        rgba.insert(rgba.end(), {p[3 * x], p[3 * x + 1], p[3 * x + 2], 255});
+      } else {
+        rgba.insert(rgba.end(), {p[x], p[x], p[x], 255});
+      }
+    }
+  }
+  return rgba;
+}
+
+std::vector<uint8_t> opaque(std::vector<uint8_t> rgba) {
+  for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;
+  return rgba;
+}
+
+double psnr(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  if (a.size() != b.size() || a.empty()) return 0;
+  double squares = 0;
+  for (size_t i = 0; i < a.size(); ++i) squares += (a[i] - b[i]) * double(a[i] - b[i]);
+  return squares == 0 ? 99 : 10 * std::log10(255.0 * 255.0 * static_cast<double>(a.size()) / squares);
 }
 
 }  // namespace quorvant::testing

@@ -12,6 +12,8 @@
 
 #include "engine/colour.h"
 #include "engine/image_buffer.h"
+#include "engine/picture_notes.h"
+#include "engine/result_codes.h"
 
 namespace quorvant::testing {
 
@@ -63,5 +65,23 @@ struct JpegMarkers {
   std::vector<std::vector<uint8_t>> huffman;  // every DHT segment's bytes
 };
 JpegMarkers read_jpeg_markers(const std::vector<uint8_t>& bytes);
+
+// A picture read as the command line reads it: every kind of file, with its
+// notes, and its transparency when `alpha`.
+struct Loaded {
+  engine::ResultCode code = engine::kUnreadable;
+  std::string reason;
+  engine::ImageBuffer picture;
+  engine::PictureNotes notes;
+};
+Loaded load_with_notes(const std::string& path, bool alpha, bool more_kinds = true);
+
+// The picture's samples as RGBA (opaque without alpha; grey repeated).
+std::vector<uint8_t> as_rgba(const engine::ImageBuffer& picture);
+// RGBA samples with every alpha made opaque.
+std::vector<uint8_t> opaque(std::vector<uint8_t> rgba);
+// Peak signal-to-noise ratio of two sample lists of one size, in dB (99
+// when they are equal, 0 when their sizes differ).
+double psnr(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b);
 
 }  // namespace quorvant::testing

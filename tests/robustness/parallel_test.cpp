@@ -21,7 +21,7 @@ TEST(TwoThreads, EveryOutputMatchesTheSameConversionDoneAlone) {
   // The expected bytes of every source in every format, converted alone.
   std::vector<std::vector<uint8_t>> expected;
   for (const std::string& source : sources) {
-    for (const auto& target : engine::target_formats()) {
+    for (const auto& target : engine::command_formats()) {
       const std::string path = files.file("alone");
       ASSERT_EQ(engine::convert_picture(target.format, source, path).code, engine::kWritten) << source;
       expected.push_back(read_bytes(path));
@@ -32,7 +32,7 @@ TEST(TwoThreads, EveryOutputMatchesTheSameConversionDoneAlone) {
   auto work = [&](int thread) {
     for (int round = 0; round < kRounds; ++round) {
       for (size_t job = 0; job < expected.size(); ++job) {
-        const auto format = engine::target_formats()[job % 10].format;
+        const auto format = engine::command_formats()[job % 10].format;
         const std::string path = files.file("t" + std::to_string(thread) + "_" + std::to_string(job));
         const bool same = engine::convert_picture(format, sources[job / 10], path).code == engine::kWritten &&
                           read_bytes(path) == expected[job];

@@ -78,7 +78,7 @@ class Sweeping : public ::testing::Test {
       loads = engine::load_picture(source, loaded) == engine::kLoaded;
       width = loaded.width(), height = loaded.height();
     }
-    for (const engine::TargetFormatName& target : engine::target_formats()) {
+    for (const engine::TargetFormatName& target : engine::command_formats()) {
       const std::string destination = files_.file("out." + std::string(target.extension));
       const int code = convert_with_command(target.format, source, destination);
       SCOPED_TRACE(what + " to " + std::string(target.name));
