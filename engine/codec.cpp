@@ -16,6 +16,16 @@ WriterNeeds sixteen_bit_sizes(const char* limited_by, int32_t largest_width) {
   return needs;
 }
 
+WriterNeeds colour_or_alpha(const WriteSettings& settings, int32_t largest_side, const char* limited_by) {
+  WriterNeeds needs;
+  needs.valid = settings.bits == 24 || settings.bits == 32;
+  needs.bits = settings.bits == 32 ? 32 : 24;
+  needs.largest_width = largest_side;
+  needs.largest_height = largest_side;
+  needs.limited_by = limited_by;
+  return needs;
+}
+
 std::string size_refusal(const WriterNeeds& needs, const ImageBuffer& picture) {
   auto refusal = [&](int32_t size, int32_t largest, const char* measure) {
     return std::string(needs.limited_by) + ": " + std::to_string(size) + " pixels " + measure + " is too " + measure +

@@ -177,6 +177,11 @@ class ImageWriter : public Codec {
 // `limited_by` says so for messages; the width may be limited further.
 WriterNeeds sixteen_bit_sizes(const char* limited_by, int32_t largest_width = 65535);
 
+// The needs of a format written from 24-bit colour, or from 32 bits when
+// `settings` keep transparency, up to `largest_side` pixels a side
+// (`limited_by` says so for messages).
+WriterNeeds colour_or_alpha(const WriteSettings& settings, int32_t largest_side, const char* limited_by);
+
 // Why `picture` does not fit `needs`, in words; empty when it fits.
 std::string size_refusal(const WriterNeeds& needs, const ImageBuffer& picture);
 

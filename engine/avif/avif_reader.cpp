@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "engine/avif/eight_bits.h"
-#include "engine/avif/library_threads.h"
-#include "engine/avif/whole_file.h"
+#include "engine/library_threads.h"
 #include "engine/orientation.h"
+#include "engine/whole_file.h"
 
 namespace quorvant::engine::avif {
 

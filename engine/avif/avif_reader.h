@@ -12,8 +12,8 @@
 
 #include <avif/avif.h>
 
-#include "engine/avif/library_threads.h"
 #include "engine/file_reader.h"
+#include "engine/library_threads.h"
 
 namespace quorvant::engine::avif {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "engine/avif/library_threads.h"
+#include "engine/library_threads.h"
 
 namespace quorvant::engine::avif {
 
@@ -48,13 +48,7 @@ int speed_for_effort(int effort) {
 }
 
 WriterNeeds AvifWriter::needs(const WriteSettings& settings) const {
-  WriterNeeds needs;
-  needs.valid = settings.bits == 24 || settings.bits == 32;
-  needs.bits = settings.bits;
-  needs.largest_width = kLargestSide;
-  needs.largest_height = kLargestSide;
-  needs.limited_by = "AVIF pictures are written up to 65536 pixels a side";
-  return needs;
+  return colour_or_alpha(settings, kLargestSide, "AVIF pictures are written up to 65536 pixels a side");
 }
 
 uint64_t AvifWriter::working_memory(const WriteSettings&, int32_t width, int32_t height) const {

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "engine/avif/eight_bits.h"
-#include "engine/avif/library_threads.h"
-#include "engine/avif/whole_file.h"
+#include "engine/library_threads.h"
+#include "engine/whole_file.h"
 
 namespace quorvant::engine::heif {
 

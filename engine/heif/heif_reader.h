@@ -11,8 +11,8 @@
 
 #include <libheif/heif.h>
 
-#include "engine/avif/library_threads.h"
 #include "engine/file_reader.h"
+#include "engine/library_threads.h"
 
 namespace quorvant::engine::heif {
 

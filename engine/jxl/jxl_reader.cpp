@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/metadata/exif_block.h"
+#include "engine/whole_file.h"
 
 namespace quorvant::engine::jxl {
 
@@ -36,18 +37,12 @@ uint8_t to_8_bits(const uint8_t* sample) {
 }  // namespace
 
 bool JxlReader::load_file() {
-  File& file = file_;
   uint8_t start[12];
-  const size_t got = std::fread(start, 1, sizeof start, file.get());
+  const size_t got = std::fread(start, 1, sizeof start, file_.get());
   const JxlSignature signature = JxlSignatureCheck(start, got);
   if (signature != JXL_SIG_CODESTREAM && signature != JXL_SIG_CONTAINER) return false;
-  const uint64_t size = file.size().value_or(0);
-  if (size > kLargestFile) return fail("JPEG XL files larger than 2 GiB are not read");
-  bytes_.resize(static_cast<size_t>(size));
-  if (!file.seek(0) || !file.read_exact(bytes_.data(), bytes_.size())) {
-    return fail(file.failure().empty() ? "cannot read the JPEG XL file" : file.failure());
-  }
-  return true;
+  std::string why;
+  return read_whole_file(file_, "JPEG XL", bytes_, why, kLargestFile) || fail(std::move(why));
 }
 
 bool JxlReader::read_header() {

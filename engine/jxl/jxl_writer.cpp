@@ -155,13 +155,7 @@ float distance_for_quality(int32_t quality) {
 }
 
 WriterNeeds JxlWriter::needs(const WriteSettings& settings) const {
-  WriterNeeds needs;
-  needs.valid = settings.bits == 24 || settings.bits == 32;
-  needs.bits = settings.bits == 32 ? 32 : 24;
-  needs.largest_width = kLargestSide;
-  needs.largest_height = kLargestSide;
-  needs.limited_by = "JPEG XL sides are at most 2^30 pixels";
-  return needs;
+  return colour_or_alpha(settings, kLargestSide, "JPEG XL sides are at most 2^30 pixels");
 }
 
 uint64_t JxlWriter::working_memory(const WriteSettings& settings, int32_t width, int32_t height) const {

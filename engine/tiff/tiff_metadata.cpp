@@ -108,7 +108,7 @@ ExifField ascii_field(uint16_t tag, const char* text) {
   return field;
 }
 
-std::vector<uint8_t> exif_block_of_tiff(TIFF* tiff, File file) {
+std::vector<uint8_t> exif_block_of_tiff(TIFF* tiff, File& file) {
   std::vector<ExifField> fields;
   for (const uint16_t tag : kDescriptiveTags) {
     const char* text = nullptr;
@@ -282,11 +282,11 @@ void set_bytes(TIFF* tiff, uint32_t tag, const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
-void note_tiff_metadata(TIFF* tiff, File file, PictureNotes& notes) {
+void note_tiff_metadata(TIFF* tiff, File& file, PictureNotes& notes) {
   notes.icc_profile = bytes_of(tiff, TIFFTAG_ICCPROFILE);
   notes.xmp = bytes_of(tiff, TIFFTAG_XMLPACKET);
   notes.photoshop = bytes_of(tiff, TIFFTAG_PHOTOSHOP);
-  notes.exif = exif_block_of_tiff(tiff, std::move(file));
+  notes.exif = exif_block_of_tiff(tiff, file);
 }
 
 MetadataDirectories write_metadata_directories(TIFF* tiff, const PictureNotes& embedded) {

@@ -16,7 +16,7 @@ namespace quorvant::engine::tiff {
 // the first directory's descriptive tags and the EXIF and GPS directories,
 // which are read from `file` (the same file; libtiff's own handle stays on
 // the first directory). Damaged metadata is left out, never an error.
-void note_tiff_metadata(TIFF* tiff, File file, PictureNotes& notes);
+void note_tiff_metadata(TIFF* tiff, File& file, PictureNotes& notes);
 
 // Writes the EXIF and GPS directories `embedded.exif` holds, before
 // anything else is written to the file; returns where they went (0: not

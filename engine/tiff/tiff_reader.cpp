@@ -1,6 +1,5 @@
 #include "engine/tiff/tiff_reader.h"
 
-#include <fcntl.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -12,6 +11,7 @@
 
 #include "engine/byte_order.h"
 #include "engine/file.h"
+#include "engine/format_signatures.h"
 #include "engine/scratch_buffer.h"
 #include "engine/tiff/cielab.h"
 #include "engine/tiff/tiff_metadata.h"
@@ -60,7 +60,7 @@ uint64_t load64(const uint8_t* p, bool big_endian) {
 // The Photometric value the file's first directory stores, or 0xFFFF when
 // it cannot be told. libtiff quietly reads a palette picture whose colour
 // map it had to drop as grey; the stored value shows what the file meant.
-uint16_t stored_photometric(File file) {
+uint16_t stored_photometric(File& file) {
   constexpr uint16_t kUnknown = 0xFFFF;
   constexpr uint16_t kPhotometricTag = 262;
   uint8_t header[16];
@@ -128,12 +128,9 @@ void put_argb(uint32_t abgr, bool associated, uint8_t* out) {
 }
 
 // Whether the file starts with a TIFF or BigTIFF header, in either byte order.
-bool starts_as_tiff(File file) {
+bool starts_as_tiff(File& file) {
   uint8_t header[4];
-  if (!file || !file.read_exact(header, sizeof header)) return false;
-  const bool intel = header[0] == 'I' && header[1] == 'I' && header[3] == 0 && (header[2] == 42 || header[2] == 43);
-  const bool motorola = header[0] == 'M' && header[1] == 'M' && header[2] == 0 && (header[3] == 42 || header[3] == 43);
-  return intel || motorola;
+  return file.read_exact(header, sizeof header) && looks_like_tiff(header);
 }
 
 // libtiff's file calls over a PositionedReader: reading only, never
@@ -166,8 +163,9 @@ void nothing_mapped(thandle_t, void*, toff_t) {}
 
 }  // namespace
 
-File TiffReader::second_stream() const {
-  return File::read_at_own_position(UniqueFd(::fcntl(client_.descriptor(), F_DUPFD_CLOEXEC, 0)), path_);
+File& TiffReader::header_stream() {
+  file_.seek(0);
+  return file_;
 }
 
 int TiffReader::note_error(TIFF*, void* self, const char*, const char* format, va_list arguments) {
@@ -191,7 +189,7 @@ bool TiffReader::open_format(const SourceFile& source) {
   if (tiff_ == nullptr || TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width) != 1 ||
       TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &height) != 1 || width == 0 || height == 0) {
     // A file that starts as a TIFF does says what libtiff found wrong.
-    if (starts_as_tiff(second_stream())) {
+    if (starts_as_tiff(header_stream())) {
       fail("damaged TIFF data" + (library_error_.empty() ? std::string() : ": " + library_error_));
     }
     return false;
@@ -212,7 +210,7 @@ bool TiffReader::open_format(const SourceFile& source) {
   if (PictureNotes* notes = this->notes(); notes != nullptr) {
     // The picture is turned upright as it is read.
     notes->orientation = 1;
-    note_tiff_metadata(tiff_, second_stream(), *notes);
+    note_tiff_metadata(tiff_, header_stream(), *notes);
   }
   return true;
 }
@@ -291,12 +289,12 @@ PictureHeader TiffReader::header() const {
                      : PictureHeader{stored_width_, stored_height_, bits, working};
 }
 
-bool TiffReader::colour_map_missing() const {
+bool TiffReader::colour_map_missing() {
   uint16_t* red = nullptr;
   uint16_t* green = nullptr;
   uint16_t* blue = nullptr;
   return TIFFGetField(tiff_, TIFFTAG_COLORMAP, &red, &green, &blue) != 1 &&
-         stored_photometric(second_stream()) == PHOTOMETRIC_PALETTE;
+         stored_photometric(header_stream()) == PHOTOMETRIC_PALETTE;
 }
 
 bool TiffReader::decode() {

@@ -33,12 +33,12 @@ class TiffReader final : public FileReader {
   bool check_claims(uint32_t width, uint32_t height);
   bool begin_reading();
   uint64_t raster_bytes() const;
-  bool colour_map_missing() const;
+  bool colour_map_missing();
   static int note_error(TIFF* tiff, void* self, const char* module, const char* format, va_list arguments);
 
-  // Another stream over the same file, for reading a header field libtiff
-  // does not tell.
-  File second_stream() const;
+  // The source's own stream (the reader base opens it), rewound: for
+  // reading a header field libtiff does not tell, beside libtiff's handle.
+  File& header_stream();
 
   PositionedReader client_;  // what libtiff reads through: the source, at a position of libtiff's own
   TIFF* tiff_ = nullptr;

@@ -85,13 +85,7 @@ bool with_chunks(const uint8_t* bytes, size_t size, const PictureNotes& embedded
 }  // namespace
 
 WriterNeeds WebpWriter::needs(const WriteSettings& settings) const {
-  WriterNeeds needs;
-  needs.valid = settings.bits == 24 || settings.bits == 32;
-  needs.bits = settings.bits;
-  needs.largest_width = WEBP_MAX_DIMENSION;
-  needs.largest_height = WEBP_MAX_DIMENSION;
-  needs.limited_by = "WebP files are at most 16383 pixels a side";
-  return needs;
+  return colour_or_alpha(settings, WEBP_MAX_DIMENSION, "WebP files are at most 16383 pixels a side");
 }
 
 uint64_t WebpWriter::working_memory(const WriteSettings& settings, int32_t width, int32_t height) const {

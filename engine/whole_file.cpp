@@ -1,17 +1,18 @@
-#include "engine/avif/whole_file.h"
+#include "engine/whole_file.h"
 
 #include <cstring>
 
 namespace quorvant::engine {
 
-bool read_whole_file(File& file, const char* format, std::vector<uint8_t>& bytes, std::string& why) {
+bool read_whole_file(File& file, const char* format, std::vector<uint8_t>& bytes, std::string& why,
+                     uint64_t largest) {
   const std::optional<uint64_t> size = file.size();
   if (!size) {
     why = std::string("cannot tell the size of the ") + format + " file";
     return false;
   }
-  if (*size > kLargestWholeFile) {
-    why = std::string(format) + " files larger than 1 GiB are not read";
+  if (*size > largest) {
+    why = std::string(format) + " files larger than " + std::to_string(largest >> 30) + " GiB are not read";
     return false;
   }
   bytes.resize(*size);
