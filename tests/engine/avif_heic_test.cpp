@@ -6,9 +6,7 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include "engine/colour/profiles.h"
 #include "engine/convert.h"
@@ -295,39 +293,6 @@ TEST(HeicNotes, ExifAndXmpReachTheNotesWithoutTheirOffset) {
   const std::string shown = work.file("shown.png");
   run_tool("heif-convert " + shell_quote(heic) + " " + shell_quote(shown) + " >/dev/null");
   EXPECT_TRUE(as_rgba(loaded.picture) == png_as_rgba(shown, 8));
-}
-
-// "FILE TARGET CODE [says=WORDS...]  # what it catches", read by the
-// command line's conversion (the window does not read these formats).
-TEST(AvifHeicBadFiles, EachFileAnswersItsCase) {
-  TempFolder work;
-  for (const char* format : {"avif", "heic"}) {
-    const std::string folder =
-        (std::filesystem::path(__FILE__).parent_path().parent_path() / "bad-files" / format).string();
-    std::ifstream manifest(folder + "/more-kinds-cases.txt");
-    ASSERT_TRUE(manifest) << folder;
-    int cases = 0;
-    for (std::string line; std::getline(manifest, line);) {
-      line = line.substr(0, line.find('#'));
-      std::istringstream fields(line);
-      std::string file, target, code, says;
-      if (!(fields >> file >> target >> code)) continue;
-      std::getline(fields, says);
-      SCOPED_TRACE(std::string(format) + "/" + file);
-      const size_t at = says.find("says=");
-      says = at == std::string::npos ? "" : says.substr(at + 5);
-      while (!says.empty() && says.back() == ' ') says.pop_back();
-      ConvertOptions options;
-      options.more_kinds = true;
-      options.alpha = true;
-      const Conversion done = convert_picture(*parse_target_format(target), folder + "/" + file,
-                                              work.file(file + ".out"), options);
-      EXPECT_EQ(done.code, std::stoi(code)) << done.reason;
-      EXPECT_NE(done.reason.find(says), std::string::npos) << done.reason;
-      ++cases;
-    }
-    EXPECT_GT(cases, 0) << format;
-  }
 }
 
 }  // namespace

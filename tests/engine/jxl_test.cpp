@@ -216,24 +216,11 @@ TEST(JxlReader, NotesHoldTheProfileExifAndXmpOfTheUprightPicture) {
   EXPECT_EQ(r.notes.icc_profile, testing::read_bytes("/usr/share/color/icc/ghostscript/a98.icc"));
 }
 
-// The crafted files of tests/bad-files/jxl: each fails with a reason that
-// holds the words given; a file of another format is declined silently.
-TEST(JxlReader, DamagedFilesFailWithAReason) {
-  const std::string folder = std::filesystem::path(__FILE__).parent_path().string() + "/../bad-files/jxl/";
-  const std::pair<const char*, const char*> cases[] = {
-      {"codestream-cut-inside-picture.jxl", "damaged JPEG XL data: the file ends before the picture does"},
-      {"codestream-cut-inside-header.jxl", "damaged JPEG XL data: the file ends before its header does"},
-      {"claims-1073741823-squared.jxl", "need more than 4 GiB"},
-      {"container-without-codestream.jxl", "damaged JPEG XL data"},
-      {"picture-data-overwritten.jxl", "damaged JPEG XL data"},
-  };
-  for (const auto& [file, says] : cases) {
-    SCOPED_TRACE(file);
-    const Read r = read_jxl(folder + file, true);
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.failure.find(says), std::string::npos) << "reason: " << r.failure;
-  }
-  const Read other = read_jxl(folder + "../png/rgb-32x32-whole.png", true);
+// A file of another format is declined silently, so that the loader asks
+// the next reader. (The damaged JPEG XL files are tests/bad-files/jxl.)
+TEST(JxlReader, DeclinesOtherFormatsWithoutAReason) {
+  const std::string folder = std::filesystem::path(__FILE__).parent_path().string() + "/../bad-files/";
+  const Read other = read_jxl(folder + "png/rgb-32x32-whole.png", true);
   EXPECT_FALSE(other.opened);
   EXPECT_EQ(other.failure, "");
 }

@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "engine/colour/profiles.h"
@@ -273,38 +272,6 @@ TEST(GifReading, FirstFrameEqualsImageMagicksOnTheScreen) {
         ASSERT_TRUE(std::equal(&flat_rgba[i], &flat_rgba[i] + 3, &reference.samples[i])) << "sample " << i;
       }
     }
-  }
-}
-
-// "FILE TARGET CODE [says=WORDS...]  # what it catches", read by the
-// command line's conversion (the window does not read these formats).
-TEST(WebpGifBadFiles, EachFileAnswersItsCase) {
-  TempFolder work;
-  for (const char* format : {"webp", "gif"}) {
-    const std::string folder =
-        (std::filesystem::path(__FILE__).parent_path().parent_path() / "bad-files" / format).string();
-    std::ifstream manifest(folder + "/more-kinds-cases.txt");
-    ASSERT_TRUE(manifest) << folder;
-    int cases = 0;
-    for (std::string line; std::getline(manifest, line);) {
-      line = line.substr(0, line.find('#'));
-      std::istringstream fields(line);
-      std::string file, target, code, says;
-      if (!(fields >> file >> target >> code)) continue;
-      std::getline(fields, says);
-      SCOPED_TRACE(std::string(format) + "/" + file);
-      says = says.substr(std::min(says.size(), says.find("says=") == std::string::npos ? says.size() : says.find("says=") + 5));
-      while (!says.empty() && says.back() == ' ') says.pop_back();
-      ConvertOptions options;
-      options.more_kinds = true;
-      options.alpha = true;
-      const std::string out = work.file(file + ".out");
-      const Conversion done = convert_picture(*parse_target_format(target), folder + "/" + file, out, options);
-      EXPECT_EQ(done.code, std::stoi(code)) << done.reason;
-      EXPECT_NE(done.reason.find(says), std::string::npos) << done.reason;
-      ++cases;
-    }
-    EXPECT_GT(cases, 0) << format;
   }
 }
 

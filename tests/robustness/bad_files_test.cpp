@@ -2,7 +2,9 @@
 // folder's cases.txt says, once through the typed interface and once
 // through the value-record command of its target: both answer the expected
 // code; a written file is there (of the expected size, when the case gives
-// one), a refused one is not; and no scratch file is left behind.
+// one), a refused one is not; and no scratch file is left behind. Formats
+// only the command line reads are converted with its options, and the
+// window's two interfaces must still call them not a picture.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,12 +23,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// "FILE TARGET CODE [size=WxH] [padded-to=BYTES] [says=WORDS...]"; says=
-// comes last and takes the rest of the line up to its comment: words the
-// reason of a refusal must hold.
+// "FILE TARGET CODE [command-line] [size=WxH] [padded-to=BYTES]
+// [says=WORDS...]"; says= comes last and takes the rest of the line up to
+// its comment: words the reason of a refusal must hold. command-line marks
+// a format only the command line reads.
 struct BadFile {
   engine::TargetFormat target = engine::TargetFormat::kPpm;
   int code = 0;
+  bool command_line_only = false;
   std::optional<std::pair<int, int>> size;
   std::optional<unsigned long long> padded_to;
   std::string says;
@@ -49,7 +53,9 @@ std::optional<BadFile> parse(const ManifestLine& line, std::string& error) {
   c.target = *target;
   c.code = static_cast<int>(code.starts_with('-') ? -static_cast<long long>(*magnitude) : *magnitude);
   for (size_t i = 2; i < line.fields.size(); ++i) {
-    if (const auto size = field_value(line.fields[i], "size")) {
+    if (line.fields[i] == "command-line") {
+      c.command_line_only = true;
+    } else if (const auto size = field_value(line.fields[i], "size")) {
       c.size = picture_size(*size);
       if (!c.size) error = "a size is WxH";
     } else if (const auto padded = field_value(line.fields[i], "padded-to")) {
@@ -127,14 +133,31 @@ TEST_P(BadFiles, EachFileAnswersItsCaseThroughBothInterfaces) {
     const std::string extension(engine::describe(c->target).extension);
 
     const std::string typed = work_.file("typed." + extension);
-    const engine::Conversion done = engine::convert_picture(c->target, source, typed);
+    engine::ConvertOptions options;
+    if (c->command_line_only) {
+      options.more_kinds = true;
+      options.alpha = true;
+    }
+    const engine::Conversion done = engine::convert_picture(c->target, source, typed, options);
     expect_outcome("the typed interface", done.code, typed, *c);
     // Failures say why; success says nothing.
     EXPECT_EQ(done.reason.empty(), done.code == engine::kWritten) << "reason: " << done.reason;
     EXPECT_NE(done.reason.find(c->says), std::string::npos) << "reason: " << done.reason;
 
+    // The window's readers stay its own: a format only the command line
+    // reads is no picture to it, through either interface.
+    BadFile no_picture;
+    no_picture.target = c->target;
+    no_picture.code = engine::kUnreadable;
+    if (c->command_line_only) {
+      const engine::Conversion by_window = engine::convert_picture(c->target, source, typed);
+      expect_outcome("the typed interface with the window's options", by_window.code, typed, no_picture);
+      EXPECT_EQ(by_window.reason, engine::kNotAPicture);
+    }
+
     const std::string by_command = work_.file("command." + extension);
-    expect_outcome("the value-record command", convert_with_command(c->target, source, by_command), by_command, *c);
+    expect_outcome("the value-record command", convert_with_command(c->target, source, by_command), by_command,
+                   c->command_line_only ? no_picture : *c);
   }
   // A file nobody expects anything of is a case someone forgot to write down.
   for (const std::string& file : files_beside_manifest(folder())) {
