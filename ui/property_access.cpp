@@ -119,9 +119,9 @@ PropertyValue get_fixed_property(const ElementRecord& record, const QWidget* wid
     case kTop:
       return widget != nullptr ? widget->y() : record.geometry(Geometry::kTop);
     case kWidth:
-      return widget != nullptr ? widget->width() : record.geometry(Geometry::kWidth);
+      return widget != nullptr ? placed_size(*widget).width() : record.geometry(Geometry::kWidth);
     case kHeight:
-      return widget != nullptr ? widget->height() : record.geometry(Geometry::kHeight);
+      return widget != nullptr ? placed_size(*widget).height() : record.geometry(Geometry::kHeight);
     case kTag:
       return platform::gbk_to_utf8(record.tag());
     case kVisible:
@@ -251,7 +251,8 @@ void WindowRuntime::set_geometry(ElementRecord& record, Control* control, bool i
   const int32_t clamped = clamped_extent(value);
   record.set_geometry(index == kWidth ? Geometry::kWidth : Geometry::kHeight, clamped);
   if (widget == nullptr) return;
-  const QSize size(index == kWidth ? clamped : widget->width(), index == kHeight ? clamped : widget->height());
+  const QSize placed = placed_size(*widget);
+  const QSize size(index == kWidth ? clamped : placed.width(), index == kHeight ? clamped : placed.height());
   if (is_window) {
     static_cast<controls::WindowControl*>(control)->resize_window(size);
   } else {

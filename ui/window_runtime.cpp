@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "platform/window_thread.h"
+#include "ui/accessible_names.h"
 #include "ui/controls/window_control.h"
 #include "ui/coordinates.h"
 #include "ui/element_parents.h"
@@ -292,6 +293,7 @@ bool WindowRuntime::build(LiveWindow& live, WindowTemplate& window, QWidget* own
   }
   move_into_containers(live, window);
   stack_in_list_order(live, window);
+  describe_for_screen_readers(live, window);
   for (size_t position = 0; position < window.elements.size(); ++position) {
     if (live.elements[position].control)
       apply_pointer(live.elements[position].control->widget(), window.elements[position].pointer_blob());
@@ -361,6 +363,16 @@ void WindowRuntime::move_into_containers(LiveWindow& live, const WindowTemplate&
     const ElementRecord& record = window.elements[position];
     widget->move(clamped_position(record.geometry(Geometry::kLeft)), clamped_position(record.geometry(Geometry::kTop)));
   }
+}
+
+void WindowRuntime::describe_for_screen_readers(LiveWindow& live, const WindowTemplate& window) {
+  std::vector<accessibility::FormElement> elements;
+  elements.reserve(window.elements.size());
+  for (size_t position = 0; position < window.elements.size(); ++position) {
+    const std::unique_ptr<Control>& control = live.elements[position].control;
+    elements.push_back({&window.elements[position], control ? control->widget() : nullptr});
+  }
+  accessibility::describe_form_window(elements);
 }
 
 void WindowRuntime::stack_in_list_order(LiveWindow& live, const WindowTemplate& window) {

@@ -173,6 +173,7 @@ class WindowRuntime {
   void show_controls(LiveWindow& live, const form::WindowTemplate& window);
   std::vector<std::optional<size_t>> container_links(const LiveWindow& live, const form::WindowTemplate& window) const;
   void move_into_containers(LiveWindow& live, const form::WindowTemplate& window);
+  void describe_for_screen_readers(LiveWindow& live, const form::WindowTemplate& window);
   void stack_in_list_order(LiveWindow& live, const form::WindowTemplate& window);
   void apply_pointer(QWidget* widget, const Bytes& pointer_blob);
   bool request_close(uint32_t window_id);
