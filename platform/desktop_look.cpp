@@ -3,12 +3,53 @@
 #include <QApplication>
 #include <QPalette>
 #include <QStyle>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QStyleFactory>
+#include <QStyleOption>
 
 namespace quorvant::platform {
 
+namespace {
+
+// Qt's "Windows" style, with disabled group captions and sliders drawn as
+// that desktop draws them: the caption grey over a white engraving (Qt
+// keeps it black, and the engraving only makes it heavier), the slider's
+// thumb filled with a light checker.
+class DesktopStyle final : public QProxyStyle {
+ public:
+  using QProxyStyle::QProxyStyle;
+
+  void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                          const QWidget* widget) const override {
+    const bool disabled = (option->state & State_Enabled) == 0;
+    if (control == CC_GroupBox && disabled) {
+      if (const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option)) {
+        QStyleOptionGroupBox greyed(*box);
+        greyed.textColor = system_colour::kShadow;
+        QProxyStyle::drawComplexControl(control, &greyed, painter, widget);
+        return;
+      }
+    }
+    QProxyStyle::drawComplexControl(control, option, painter, widget);
+    if (control == CC_Slider && disabled) {
+      // Inside the thumb's raised edges (two pixels each side).
+      const QRect thumb = subControlRect(control, option, SC_SliderHandle, widget).adjusted(2, 2, -2, -2);
+      painter->save();
+      painter->setPen(Qt::NoPen);
+      painter->setBrush(QBrush(system_colour::kHighlight3d, Qt::Dense4Pattern));
+      painter->drawRect(thumb);
+      painter->restore();
+    }
+  }
+};
+
+}  // namespace
+
 void use_desktop_look() {
-  if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows"))) QApplication::setStyle(style);
+  if (QStyle* windows = QStyleFactory::create(QStringLiteral("Windows"))) {
+    QApplication::setStyle(new DesktopStyle(windows));  // NOLINT: the application owns its style
+  }
   QPalette palette;
   for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
     const bool disabled = group == QPalette::Disabled;

@@ -1,10 +1,20 @@
 #include "platform/dialogs.h"
 
+#include <QApplication>
+#include <QDateTime>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QIdentityProxyModel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QString>
 #include <QStringList>
+
+#include <iterator>
 
 #include "platform/window_thread.h"
 
@@ -44,6 +54,27 @@ ButtonSet buttons_for(int style) {
   }
 }
 
+// Widens a message box so that the window manager's title bar shows its
+// whole title beside the bar's icon and buttons; a short text alone makes
+// the box narrower than that. The box sizes itself from its layout, so an
+// empty strut of that width goes under the buttons.
+void make_room_for_title(QMessageBox& box) {
+  QFont font = QApplication::font();
+  font.setBold(true);
+  const QFontMetrics metrics(font);
+  // Room for the bar's icon and up to four buttons, each about a line and a
+  // half wide, and its margins.
+  const int bar = metrics.horizontalAdvance(box.windowTitle()) + 7 * metrics.height() + 16;
+  auto* layout = qobject_cast<QGridLayout*>(box.layout());
+  auto* buttons = box.findChild<QDialogButtonBox*>();
+  if (layout == nullptr || buttons == nullptr) return;
+  int row = 0, column = 0, row_span = 0, column_span = 0;
+  layout->getItemPosition(layout->indexOf(buttons), &row, &column, &row_span, &column_span);
+  auto* strut = new QWidget(&box);  // owned by the box
+  strut->setFixedSize(bar, 0);
+  layout->addWidget(strut, row, 0, 1, layout->columnCount(), Qt::AlignTop);
+}
+
 QMessageBox::Icon icon_for(int style) {
   switch (style & 0xF0) {
     case 0x10:
@@ -59,10 +90,94 @@ QMessageBox::Icon icon_for(int style) {
   }
 }
 
+// The details the file list shows beside each name, in the words a
+// Chinese desktop uses whatever the locale: Qt's file model takes sizes,
+// dates and type names from the system locale and the MIME database, which
+// speak English under the C locale, and its catalogue leaves "Folder" and
+// "Drive" untranslated.
+class ChineseFileDetails final : public QIdentityProxyModel {
+ public:
+  using QIdentityProxyModel::QIdentityProxyModel;
+
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+      switch (section) {
+        case 0:
+          return QStringLiteral("名称");
+        case 1:
+          return QStringLiteral("大小");
+        case 2:
+          return QStringLiteral("类型");
+        case 3:
+          return QStringLiteral("修改日期");
+        default:
+          break;
+      }
+    }
+    return QIdentityProxyModel::headerData(section, orientation, role);
+  }
+
+  QVariant data(const QModelIndex& index, int role) const override {
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    if (role != Qt::DisplayRole || index.column() == 0 || files == nullptr)
+      return QIdentityProxyModel::data(index, role);
+    const QFileInfo info = files->fileInfo(mapToSource(index));
+    switch (index.column()) {
+      case 1:
+        return info.isDir() ? QString() : size_text(info.size());
+      case 2:
+        return type_text(info);
+      case 3:
+        return info.lastModified().toString(QStringLiteral("yyyy/M/d H:mm"));
+      default:
+        return QIdentityProxyModel::data(index, role);
+    }
+  }
+
+  static QString size_text(qint64 bytes) {
+    if (bytes < 1024) return QString::number(bytes) + QStringLiteral(" 字节");
+    static const char* const kUnits[] = {"KB", "MB", "GB", "TB"};
+    double amount = static_cast<double>(bytes) / 1024;
+    size_t unit = 0;
+    while (amount >= 1024 && unit + 1 < std::size(kUnits)) {
+      amount /= 1024;
+      ++unit;
+    }
+    return QString::number(amount, 'f', amount < 10 ? 1 : 0) + ' ' + QLatin1String(kUnits[unit]);
+  }
+
+  // As the desktop names a type it has no name of its own for: "JPG 文件".
+  static QString type_text(const QFileInfo& info) {
+    if (info.isRoot()) return QStringLiteral("本地磁盘");
+    if (info.isDir()) return QStringLiteral("文件夹");
+    const QString suffix = info.suffix();
+    return suffix.isEmpty() ? QStringLiteral("文件") : suffix.toUpper() + QStringLiteral(" 文件");
+  }
+};
+
+// The words of Qt's own file dialog that the program sets itself, so that
+// they are Chinese even where Qt's catalogue is missing; the tool tips and
+// the side bar come from that catalogue.
+void speak_chinese(QFileDialog& dialog, const QString& accept) {
+  // Always Qt's own dialog: a desktop's native one speaks the desktop's
+  // language, English under the C locale.
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setProxyModel(new ChineseFileDetails(&dialog));
+  dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("查找范围(&I)："));
+  dialog.setLabelText(QFileDialog::FileName, QStringLiteral("文件名(&N)："));
+  dialog.setLabelText(QFileDialog::FileType, QStringLiteral("文件类型(&T)："));
+  dialog.setLabelText(QFileDialog::Accept, accept);
+  dialog.setLabelText(QFileDialog::Reject, QStringLiteral("取消"));
+}
+
 }  // namespace
 
 void prepare_file_dialog(QFileDialog& dialog, const FileDialogRequest& request) {
-  dialog.setWindowTitle(text(request.title));
+  // An empty title gets the desktop's own, as the common dialog does.
+  const QString title = request.title.empty() ? (request.save ? QStringLiteral("另存为") : QStringLiteral("打开"))
+                                              : text(request.title);
+  speak_chinese(dialog, request.save ? QStringLiteral("保存(&S)") : QStringLiteral("打开(&O)"));
+  dialog.setWindowTitle(title);
   if (!request.folder.empty()) dialog.setDirectory(text(request.folder));
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -83,6 +198,14 @@ void prepare_file_dialog(QFileDialog& dialog, const FileDialogRequest& request) 
   if (!request.file_name.empty()) dialog.selectFile(text(request.file_name));
 }
 
+void prepare_folder_dialog(QFileDialog& dialog, const FolderDialogRequest& request) {
+  speak_chinese(dialog, QStringLiteral("确定"));
+  // The caption of the desktop's folder browser when the caller gives none.
+  dialog.setWindowTitle(request.title.empty() ? QStringLiteral("浏览文件夹") : text(request.title));
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly, true);
+}
+
 std::optional<std::string> QtDialogs::choose_file(const FileDialogRequest& request) {
   return call_on_window_thread([&]() -> std::optional<std::string> {
     QFileDialog dialog;
@@ -94,9 +217,8 @@ std::optional<std::string> QtDialogs::choose_file(const FileDialogRequest& reque
 
 std::optional<std::string> QtDialogs::choose_folder(const FolderDialogRequest& request) {
   return call_on_window_thread([&]() -> std::optional<std::string> {
-    QFileDialog dialog(nullptr, text(request.title));
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    QFileDialog dialog;
+    prepare_folder_dialog(dialog, request);
     open_folder_dialog_ = &dialog;
     if (request.on_event) {
       QObject::connect(&dialog, &QFileDialog::currentChanged, &dialog, [&](const QString& path) {
@@ -122,11 +244,16 @@ void QtDialogs::select_folder(const std::string& path) {
 
 MessageAnswer QtDialogs::message_box(const MessageBoxRequest& request) {
   return call_on_window_thread([&] {
-    QMessageBox box(icon_for(request.style), text(request.title), text(request.text));
+    // A caption with a close button only: a message box is answered, not
+    // minimised or maximised.
+    QMessageBox box(icon_for(request.style), text(request.title), text(request.text), QMessageBox::NoButton, nullptr,
+                    Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                        Qt::WindowCloseButtonHint);
     // Task-modal: the box blocks every window of the program.
     box.setWindowModality(Qt::ApplicationModal);
     const ButtonSet set = buttons_for(request.style);
     for (const auto& [button, answer] : set.buttons) box.addButton(button);
+    make_room_for_title(box);
     const int default_index = (request.style >> 8) & 0x0F;
     if (default_index < static_cast<int>(set.buttons.size()))
       box.setDefaultButton(set.buttons[static_cast<size_t>(default_index)].first);

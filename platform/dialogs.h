@@ -58,10 +58,13 @@ class Dialogs {
   virtual void select_folder(const std::string& path) = 0;
 };
 
-// Shows Qt dialogs on the window thread.
 // Sets up Qt's file dialog for `request` (title, folder, mode, filters with
-// their descriptions shown as given, file name).
+// their descriptions shown as given, file name), every word in Chinese.
 void prepare_file_dialog(QFileDialog& dialog, const FileDialogRequest& request);
+// Sets up Qt's file dialog as the folder browser for `request`.
+void prepare_folder_dialog(QFileDialog& dialog, const FolderDialogRequest& request);
+
+// Shows Qt dialogs on the window thread.
 
 class QtDialogs final : public Dialogs {
  public:

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QUrl>
@@ -31,6 +32,16 @@ bool caption_marks(const QString& caption, int key) {
     if (caption[i] == '&' && caption[i + 1].toLower() == wanted) return true;
   }
   return false;
+}
+
+// Whether moving a top-level widget moves it on the screen. On X11 it
+// does, and the button's release always comes back to the program that
+// saw the press (the server grabs the pointer for it), so the program
+// moves the window itself and every release ends the drag. Elsewhere
+// (Wayland) only the compositor may move a window.
+bool places_own_windows() {
+  static const bool own = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+  return own;
 }
 
 }  // namespace
@@ -271,12 +282,30 @@ bool WindowInput::on_mouse(QWidget* widget, QMouseEvent* mouse, int type) {
   auto* window_control = static_cast<controls::WindowControl*>(live->elements[0].control.get());
   QWidget* top = window_control->window();
   if (type == QEvent::MouseButtonRelease) {
-    const bool was = dragging_;
+    const bool was = dragging_ || drag_pending_;
     dragging_ = false;
+    drag_pending_ = false;
     return was;
   }
   if (type == QEvent::MouseMove) {
-    if (!dragging_ || (mouse->buttons() & Qt::LeftButton) == 0) return false;
+    if (!dragging_ && !drag_pending_) return false;
+    if ((mouse->buttons() & Qt::LeftButton) == 0) {
+      // The release went elsewhere (a grab, a dialog): the drag is over.
+      dragging_ = false;
+      drag_pending_ = false;
+      return false;
+    }
+    if (drag_pending_) {
+      drag_pending_ = false;
+      // Where the program cannot place its own windows, the desktop moves
+      // it. Asked only now, with the button known to be held: asked on the
+      // press, the window manager may take the pointer after a quick
+      // release has already gone by and then follow the pointer until the
+      // next click.
+      if (!places_own_windows() && top->windowHandle() != nullptr && top->windowHandle()->startSystemMove())
+        return true;
+      dragging_ = true;
+    }
     top->move((mouse->globalPosition().toPoint() - drag_offset_));
     return true;
   }
@@ -290,8 +319,10 @@ bool WindowInput::on_mouse(QWidget* widget, QMouseEvent* mouse, int type) {
             (control->type().flags & form::type_flag::kDragsWindow) != 0;
   }
   if (!grips) return false;
-  if (top->windowHandle() != nullptr && top->windowHandle()->startSystemMove()) return true;
-  dragging_ = true;
+  // Nothing moves until the pointer does; a press and release in place
+  // leaves the window where it is.
+  drag_pending_ = true;
+  dragging_ = false;
   drag_offset_ = mouse->globalPosition().toPoint() - top->pos();
   return true;
 }

@@ -54,6 +54,9 @@ class WindowInput final : public QObject {
 
   WindowRuntime& runtime_;
   uint32_t window_id_;
+  // A press on the background or a panel arms the drag; the first move
+  // with the button held starts it; any release ends it.
+  bool drag_pending_ = false;
   bool dragging_ = false;
   QPoint drag_offset_;
 };
