@@ -15,6 +15,7 @@
 #include "ui/coordinates.h"
 #include "ui/element_parents.h"
 #include "ui/form_reader/ids.h"
+#include "ui/keyboard_cues.h"
 #include "ui/mouse_pointer.h"
 #include "ui/window_runtime_internal.h"
 
@@ -294,6 +295,7 @@ bool WindowRuntime::build(LiveWindow& live, WindowTemplate& window, QWidget* own
   move_into_containers(live, window);
   stack_in_list_order(live, window);
   describe_for_screen_readers(live, window);
+  watch_keyboard_use();
   for (size_t position = 0; position < window.elements.size(); ++position) {
     if (live.elements[position].control)
       apply_pointer(live.elements[position].control->widget(), window.elements[position].pointer_blob());

@@ -17,6 +17,7 @@
 #include "ui/bag_control.h"
 #include "ui/controls/core_controls.h"
 #include "ui/controls/widget_setup.h"
+#include "ui/keyboard_cues.h"
 
 namespace quorvant::ui::controls {
 
@@ -129,6 +130,13 @@ class BorderedLineEdit final : public QLineEdit {
     QLineEdit::paintEvent(event);
     QPainter painter(this);
     paint_border(painter, rect(), border_, palette());
+    // Qt hides the caret of a read-only box; the desktop shows it, and it
+    // is all that shows the box holds the focus. A steady one, once the
+    // keyboard is in use.
+    if (isReadOnly() && hasFocus() && keyboard_in_use(*this)) {
+      const QRect caret = cursorRect();
+      painter.fillRect(QRect(caret.center().x(), caret.top(), 1, caret.height()), palette().color(QPalette::Text));
+    }
   }
 
  private:

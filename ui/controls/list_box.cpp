@@ -1,10 +1,19 @@
 #include "ui/controls/list_box.h"
 
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QListWidget>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QStyledItemDelegate>
+
+#include <cmath>
 
 #include "platform/gbk.h"
 #include "ui/controls/core_controls.h"
 #include "ui/controls/widget_setup.h"
+#include "ui/keyboard_cues.h"
 
 namespace quorvant::ui::controls {
 
@@ -18,6 +27,60 @@ enum Property {
   kNoSelection = 15,
   kSelection = 16,
   kItems = 17
+};
+
+// The height of a row: the font's lines as they are drawn at the screen's
+// scale. Qt measures a face that has bitmaps at its unscaled size, where
+// the Song face's lines are hardly taller than its letters; scaled up, it
+// is drawn from its outlines, whose underscores and descenders reach
+// further down and would be cut off at the row's edge.
+int row_height(const QFont& font, qreal scale) {
+  const int unscaled = static_cast<int>(std::ceil(QFontMetricsF(font).height()));
+  if (scale <= 1.0) return unscaled;
+  QFont drawn = font;
+  drawn.setPixelSize(static_cast<int>(std::lround(QFontInfo(font).pixelSize() * scale)));
+  return std::max(unscaled, static_cast<int>(std::ceil(QFontMetricsF(drawn).height() / scale)));
+}
+
+// Rows of that height, their text at the top, where its ascent fits as
+// the font measures it.
+class FullHeightRows final : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    const qreal scale = option.widget != nullptr ? option.widget->devicePixelRatioF() : 1.0;
+    size.setHeight(std::max(size.height(), row_height(option.font, scale)));
+    return size;
+  }
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->displayAlignment = Qt::AlignLeft | Qt::AlignTop;
+  }
+};
+
+// A list that shows it holds the focus even with no items: once the
+// keyboard is in use, its focus rectangle stands where the first row would.
+class FileList final : public QListWidget {
+ public:
+  explicit FileList(QWidget* parent) : QListWidget(parent) {
+    setItemDelegate(new FullHeightRows(this));  // NOLINT: the list owns it
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QListWidget::paintEvent(event);
+    if (count() != 0 || !hasFocus() || !keyboard_in_use(*this)) return;
+    QPainter painter(viewport());
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = QRect(0, 0, viewport()->width(), row_height(font(), devicePixelRatioF()));
+    focus.backgroundColor = palette().color(QPalette::Base);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+  }
 };
 
 QListWidget* list_of(QWidget* widget) { return static_cast<QListWidget*>(widget); }
@@ -38,7 +101,7 @@ std::string bytes_of(const QListWidgetItem& item) {
 
 ListBoxControl::ListBoxControl(const CreateParams& params, form::PropertyBag bag)
     : BagControl(params.type, nullptr, std::move(bag)) {
-  auto* list = make_owned<QListWidget>(params.parent);
+  auto* list = make_owned<FileList>(params.parent);
   place_child(list, params);
   reset_widget(list);
   for (const std::string& item : this->bag().texts(kItems)) {

@@ -104,14 +104,19 @@ class SuperButtonWidget final : public QPushButton {
   void focusInEvent(QFocusEvent* event) override {
     QPushButton::focusInEvent(event);
     const Qt::FocusReason reason = event->reason();
-    focus_from_keyboard_ =
-        reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    // Focus that comes back with the window (after a dialog it opened)
+    // keeps the frame it had when it left.
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+      focus_from_keyboard_ =
+          reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    }
     update();
   }
 
   void focusOutEvent(QFocusEvent* event) override {
     QPushButton::focusOutEvent(event);
-    focus_from_keyboard_ = false;
+    const Qt::FocusReason reason = event->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) focus_from_keyboard_ = false;
     end_hover();
   }
 
