@@ -94,12 +94,12 @@ namespace {
 // and a client connecting during the reset is dropped ("could not connect
 // to display"); between the test's short-lived xdotool and import runs the
 // server is often without clients.
-std::string start_server(int display, const std::string& log_file, pid_t& server) {
+std::string start_server(int display, const std::string& screen, const std::string& log_file, pid_t& server) {
   int channel[2];
   if (::pipe(channel) != 0) throw std::runtime_error("cannot make a pipe");
   try {
     server = spawn({"Xvfb", ":" + std::to_string(display), "-displayfd", std::to_string(channel[1]), "-screen", "0",
-                    "1024x768x24", "-nolisten", "tcp", "-noreset"},
+                    screen, "-nolisten", "tcp", "-noreset"},
                    own_environment(), log_file, fs::current_path().string(), channel[0]);
   } catch (...) {
     ::close(channel[0]);
@@ -130,7 +130,7 @@ std::string start_server(int display, const std::string& log_file, pid_t& server
 
 }  // namespace
 
-VirtualDisplay::VirtualDisplay(const std::string& log_file) {
+VirtualDisplay::VirtualDisplay(const std::string& log_file, const std::string& screen) {
   // X servers put their sockets in /tmp/.X11-unix, which the first of them
   // makes. Two servers starting at once on a fresh machine race to make it
   // and set its mode, and the loser may listen on no socket of its own:
@@ -142,7 +142,7 @@ VirtualDisplay::VirtualDisplay(const std::string& log_file) {
   std::string number;
   const int first = 200 + static_cast<int>(::getpid() % 400);
   for (int display = first; display < first + 40 && number.empty(); ++display) {
-    number = start_server(display, log_file, server_);
+    number = start_server(display, screen, log_file, server_);
   }
   if (number.empty()) throw std::runtime_error("Xvfb did not start; see " + log_file);
   name_ = ":" + number;
@@ -290,7 +290,66 @@ std::vector<std::string> ConverterOnDisplay::environment() const {
   };
   if (const char* libraries = std::getenv("LD_LIBRARY_PATH"))
     entries.push_back(std::string("LD_LIBRARY_PATH=") + libraries);
+  for (const std::string& entry : set_environment_) {
+    const std::string name = entry.substr(0, entry.find('=') + 1);
+    std::erase_if(entries, [&](const std::string& given) { return given.starts_with(name); });
+    entries.push_back(entry);
+  }
   return entries;
+}
+
+void ConverterOnDisplay::set_environment(const std::string& entry) { set_environment_.push_back(entry); }
+
+void ConverterOnDisplay::set_scale(int scale) {
+  scale_ = scale;
+  set_environment("QT_SCALE_FACTOR=" + std::to_string(scale));
+}
+
+AccessibilityBus::AccessibilityBus(const VirtualDisplay& display, const std::string& folder)
+    : folder_(folder), display_(display.name()) {
+  const std::string socket = folder + "/session-bus";
+  address_ = "unix:path=" + socket;
+  std::vector<std::string> environment = own_environment();
+  environment.push_back("DISPLAY=" + display_);
+  bus_ = spawn({"dbus-daemon", "--session", "--nofork", "--address=" + address_}, environment,
+               folder + "/session-bus.log", folder);
+  if (!within(kScreenLimit, [&] { return fs::exists(socket); })) {
+    throw std::runtime_error("the session bus did not start: see " + folder + "/session-bus.log");
+  }
+  environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + address_);
+  launcher_ = spawn({"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"}, environment,
+                    folder + "/at-spi.log", folder);
+}
+
+AccessibilityBus::~AccessibilityBus() {
+  stop(launcher_);
+  stop(bus_);
+}
+
+bool AccessibilityBus::Object::has(const std::vector<std::string>& list, const std::string& item) const {
+  return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+std::vector<AccessibilityBus::Object> AccessibilityBus::objects() const {
+  const std::string script = (fs::path(__FILE__).parent_path() / "accessible-tree").string();
+  const CommandResult listed = run_command("DISPLAY=" + display_ + " DBUS_SESSION_BUS_ADDRESS=" +
+                                           shell_quote(address_) + " timeout 60 /usr/bin/python3 " +
+                                           shell_quote(script) + " 2>>" + shell_quote(folder_ + "/at-spi.log"));
+  std::vector<Object> objects;
+  auto split = [](const std::string& text, char at) {
+    std::vector<std::string> parts;
+    std::stringstream fields(text);
+    for (std::string part; std::getline(fields, part, at);) parts.push_back(part);
+    return parts;
+  };
+  for (const std::string& line : lines_of(listed.out)) {
+    std::vector<std::string> fields = split(line, '\t');
+    if (fields.size() < 4) continue;
+    fields.resize(6);
+    objects.push_back({std::stoi(fields[0]), fields[1], fields[2], fields[3], split(fields[4], ','),
+                       split(fields[5], ',')});
+  }
+  return objects;
 }
 
 bool ConverterOnDisplay::start(const std::vector<std::string>& arguments) {
@@ -317,7 +376,9 @@ bool ConverterOnDisplay::start(const std::vector<std::string>& arguments) {
   }
   // Drawn once the main panel's magenta outline is there.
   const bool drawn = within(kScreenLimit, [&] {
-    const std::vector<uint8_t> edge = screenshot().pixels(layout::kPanelTopEdge);
+    Area outline = layout::scaled(layout::kPanelTopEdge, scale_);
+    outline.height = 1;  // a one-pixel pen at any scale
+    const std::vector<uint8_t> edge = screenshot().pixels(outline);
     for (size_t i = 0; i < edge.size(); i += 3) {
       if (!magenta(&edge[i])) return false;
     }
@@ -424,7 +485,7 @@ void ConverterOnDisplay::xdotool(const std::string& arguments) const {
 }
 
 void ConverterOnDisplay::move_to(int x, int y) const {
-  xdotool("mousemove --window " + window_ + " " + std::to_string(x) + " " + std::to_string(y));
+  xdotool("mousemove --window " + window_ + " " + std::to_string(x * scale_) + " " + std::to_string(y * scale_));
 }
 
 void ConverterOnDisplay::click(int x, int y) const {

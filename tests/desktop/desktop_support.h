@@ -37,13 +37,14 @@ bool within(std::chrono::seconds limit, Condition condition) {
   return true;
 }
 
-// An X server of the test's own (Xvfb, 1024 x 768, 24 bits) on a display
+// An X server of the test's own (Xvfb, 1024 x 768, 24 bits unless the test
+// asks for another screen) on a display
 // number the server picks among the free ones. DISPLAY names it for the
 // test process, so xdotool and import talk to it. No window manager and no
 // compositing manager run on it unless a test starts one.
 class VirtualDisplay {
  public:
-  explicit VirtualDisplay(const std::string& log_file);
+  explicit VirtualDisplay(const std::string& log_file, const std::string& screen = "1024x768x24");
   ~VirtualDisplay();
   VirtualDisplay(const VirtualDisplay&) = delete;
   VirtualDisplay& operator=(const VirtualDisplay&) = delete;
@@ -68,6 +69,34 @@ class CompositingManager {
 
  private:
   pid_t pid_ = -1;
+};
+
+// A session message bus of the test's own with the accessibility bus
+// (at-spi) behind it, as on a desktop where a screen reader runs: a program
+// started with its address describes its windows there.
+class AccessibilityBus {
+ public:
+  AccessibilityBus(const VirtualDisplay& display, const std::string& folder);
+  ~AccessibilityBus();
+  AccessibilityBus(const AccessibilityBus&) = delete;
+  AccessibilityBus& operator=(const AccessibilityBus&) = delete;
+  const std::string& address() const { return address_; }
+
+  // What a screen reader finds of the programs on the bus, depth first.
+  struct Object {
+    int depth = 0;  // 1 for a top-level window
+    std::string role, name, description;
+    std::vector<std::string> actions, states;
+    bool has(const std::vector<std::string>& list, const std::string& item) const;
+  };
+  std::vector<Object> objects() const;
+
+ private:
+  std::string folder_;
+  std::string display_;
+  std::string address_;
+  pid_t bus_ = -1;
+  pid_t launcher_ = -1;
 };
 
 // A place on the window, in pixels from its top left corner.
@@ -112,6 +141,13 @@ class ConverterOnDisplay {
   // on the screen and drawn; false when it does not come or the program
   // ends first.
   bool start(const std::vector<std::string>& arguments = {});
+  // Sets a variable of the program's environment ("NAME=value") for the
+  // next start, in place of the one the test would give it.
+  void set_environment(const std::string& entry);
+  // Starts the program at `scale` times the size (QT_SCALE_FACTOR): the
+  // mouse's window coordinates are the form's, multiplied here;
+  // screenshots stay in the screen's pixels.
+  void set_scale(int scale);
   const std::string& window() const { return window_; }
 
   // The folder beside the program that the jobs write into (ending with "/").
@@ -176,6 +212,8 @@ class ConverterOnDisplay {
   std::string window_;
   int left_ = 0;
   int top_ = 0;
+  std::vector<std::string> set_environment_;
+  int scale_ = 1;
 };
 
 // Where the main window's controls are, from its form: the main panel
@@ -193,9 +231,15 @@ constexpr Area kConvert{kPanelLeft + 514, kPanelTop + 312, 98, 24};
 // 品质条 and 质量标签 in the group 质量选择 at (316, 200).
 constexpr Area kQualitySlider{kPanelLeft + 316 + 100, kPanelTop + 200 + 9, 192, 32};
 constexpr Area kQualityLabel{kPanelLeft + 316 + 252, kPanelTop + 200 + 40, 32, 16};
+// The group 质量选择 itself, and 目录 (less its border) in the group 批量转换.
+constexpr Area kJpegOptions{kPanelLeft + 316, kPanelTop + 200, 296, 112};
+constexpr Area kFolderBox{kPanelLeft + 316 + 4 + 1, kPanelTop + 8 + 16 + 1, 288 - 2, 20 - 2};
 // The close button, on the window itself.
 constexpr Area kClose{588, 0, 44, 18};
 
+constexpr Area scaled(const Area& area, int scale) {
+  return {area.left * scale, area.top * scale, area.width * scale, area.height * scale};
+}
 constexpr int centre_x(const Area& area) { return area.left + area.width / 2; }
 constexpr int centre_y(const Area& area) { return area.top + area.height / 2; }
 }  // namespace layout

@@ -141,6 +141,105 @@ TEST_F(Converter, DraggingTheQualitySliderShowsTheNewValueAtOnce) {
       << program.keep(released, "released");
 }
 
+// Once a key is pressed, the focused control always shows it holds the
+// focus: the empty list at start, the read-only folder box, and a button
+// whose dialog has just closed.
+TEST_F(Converter, TheKeyboardFocusShowsOnceAKeyIsPressed) {
+  const Screenshot start = program.screenshot();
+  program.focus(program.window());
+  program.key("Down");  // the empty list holds the focus: nothing to move to
+  Screenshot shot;
+  EXPECT_TRUE(within(kScreenLimit,
+                     [&] {
+                       shot = program.screenshot();
+                       return !shot.same(start, layout::kFileList);
+                     }))
+      << "the empty list draws its focus rectangle\n"
+      << program.keep(shot, "empty-list-focus");
+
+  program.key("Tab");
+  EXPECT_TRUE(within(kScreenLimit,
+                     [&] {
+                       shot = program.screenshot();
+                       return shot.dark_pixels(layout::kFolderBox) > 0;
+                     }))
+      << "the empty read-only folder box shows its caret\n"
+      << program.keep(shot, "folder-box-caret");
+
+  program.key("shift+Tab");
+  program.key("shift+Tab");  // back over the list to 转换多个图片
+  Screenshot framed;
+  ASSERT_TRUE(within(kScreenLimit,
+                     [&] {
+                       framed = program.screenshot();
+                       return !framed.same(start, layout::kChooseFolder);
+                     }))
+      << "the button shows its focus frame\n"
+      << program.keep(framed, "button-framed");
+  program.key("space");
+  const std::string dialog = program.wait_for_window("Quorvant_", kScreenLimit);
+  ASSERT_FALSE(dialog.empty()) << "Space opens the folder dialog";
+  program.focus(dialog);
+  program.key("Escape");
+  ASSERT_TRUE(program.wait_until_gone("Quorvant_", kScreenLimit)) << "Escape closes the dialog";
+  // No folder chosen: a box says so, and Return closes it.
+  const std::string box = program.wait_for_window("^信息", kScreenLimit);
+  ASSERT_FALSE(box.empty()) << "the program asks for a folder\n" << program.keep(program.screenshot(), "no-box");
+  program.focus(box);
+  program.key("Return");
+  ASSERT_TRUE(program.wait_until_gone("^信息", kScreenLimit)) << "Return closes the box";
+  program.focus(program.window());  // as a window manager gives it back
+  EXPECT_TRUE(within(kScreenLimit,
+                     [&] {
+                       shot = program.screenshot();
+                       return shot.same(framed, layout::kChooseFolder);
+                     }))
+      << "the focus is back on the button, and its frame with it\n"
+      << program.keep(shot, "button-after-dialog");
+}
+
+// The JPEG options look disabled as a whole when another format is chosen:
+// the sliders, the labels and the caption too, not the check boxes alone.
+// And a value of 100 shows whole, though its label is narrower.
+TEST_F(Converter, AnotherFormatGreysTheWholeJpegGroupAndValuesShowWhole) {
+  program.click(centre_x(layout::kQualitySlider), centre_y(layout::kQualitySlider));
+  program.key("End");
+  const Area beyond_label{layout::kQualityLabel.left + layout::kQualityLabel.width, layout::kQualityLabel.top, 8,
+                          layout::kQualityLabel.height};
+  Screenshot hundred;
+  EXPECT_TRUE(within(kScreenLimit,
+                     [&] {
+                       hundred = program.screenshot();
+                       return hundred.dark_pixels(beyond_label) > 3;
+                     }))
+      << "\"100 度\" runs on past its label's right edge\n"
+      << program.keep(hundred, "hundred");
+
+  const Screenshot enabled = program.screenshot();
+  choose(layout::kPngBox);
+  const Area group = layout::kJpegOptions;
+  const struct {
+    const char* what;
+    Area area;
+  } parts[] = {
+      {"the caption", {group.left + 8, group.top, 56, 12}},
+      {"the quality slider", layout::kQualitySlider},
+      {"the quality value", layout::kQualityLabel},
+      {"the quality prompt", {group.left + 100, group.top + 40, 152, 16}},
+      {"the hint", {group.left + 8, group.top + 56, 84, 56}},
+  };
+  Screenshot disabled;
+  for (const auto& part : parts) {
+    EXPECT_TRUE(within(kScreenLimit,
+                       [&] {
+                         disabled = program.screenshot();
+                         return !disabled.same(enabled, part.area);
+                       }))
+        << part.what << " looks disabled\n"
+        << program.keep(disabled, "disabled-group");
+  }
+}
+
 TEST_F(Converter, ConvertsEveryListedPictureIntoAWholePng) {
   ASSERT_NO_FATAL_FAILURE(choose_listed_folder(small_pictures()));
   ASSERT_NO_FATAL_FAILURE(choose(layout::kPngBox));
@@ -255,6 +354,101 @@ TEST_P(MessageBoxOnDesktop, AFileOfAnUnsupportedKindIsAnsweredByADrawnBoxThatRet
   program.key("Return");
   EXPECT_TRUE(program.wait_until_gone("^提示$", kScreenLimit)) << "Return closes the box\n"
                                                                << program.keep(program.screenshot(), "box-stays");
+}
+
+// At twice the scale the list's rows take the font's full height: a name
+// with an underscore and the same name with a space read differently.
+TEST(TwiceTheScale, ListRowsShowWholeNames) {
+  TempFolder folder;
+  VirtualDisplay display{folder.file("xvfb.log"), "1600x1000x24"};
+  ConverterOnDisplay program{display, folder.path()};
+  program.set_scale(2);
+  ASSERT_TRUE(program.start()) << program.keep(program.screenshot(), "start");
+  const std::string pictures = folder.file("pictures");
+  fs::create_directory(pictures);
+  for (const char* name : {"a b.jpg", "a_b.jpg"}) fs::copy_file(corpus("jpeg/testorig.jpg"), pictures + "/" + name);
+  ASSERT_TRUE(program.choose_folder(pictures));
+
+  // Listed one under the other, the two rows' pictures are equal for no
+  // row height when the underscore shows.
+  const Area list = layout::scaled(layout::kFileList, 2);
+  Screenshot shot;
+  ASSERT_TRUE(within(kScreenLimit,
+                     [&] {
+                       shot = program.screenshot();
+                       return shot.dark_pixels({list.left, list.top + 80, list.width, 40}) == 0 &&
+                              shot.dark_pixels({list.left, list.top, list.width, 40}) > 0;
+                     }))
+      << "two names listed\n"
+      << program.keep(shot, "listed");
+  for (int row = 16; row <= 40; ++row) {
+    EXPECT_NE(shot.pixels({list.left, list.top, list.width, row}),
+              shot.pixels({list.left, list.top + row, list.width, row}))
+        << "with rows of " << row << " pixels the two names look alike\n"
+        << program.keep(shot, "alike");
+  }
+}
+
+// What a screen reader finds of the window (at-spi): every control a
+// person can use and every text they must read has a name, the two sliders
+// are told apart by theirs and carry their value texts, the picture
+// buttons can be pressed, and the busy box is an alert.
+TEST(ScreenReader, FindsEveryControlAndTextByName) {
+  TempFolder folder;
+  VirtualDisplay display{folder.file("xvfb.log")};
+  AccessibilityBus bus{display, folder.path()};
+  ConverterOnDisplay program{display, folder.path()};
+  program.set_environment("DBUS_SESSION_BUS_ADDRESS=" + bus.address());
+  program.set_environment("QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1");
+  ASSERT_TRUE(program.start()) << program.keep(program.screenshot(), "start");
+
+  using Object = AccessibilityBus::Object;
+  std::vector<Object> objects;
+  auto named = [&](const std::string& role, const std::string& name) -> const Object* {
+    for (const Object& object : objects) {
+      if (object.role == role && object.name == name) return &object;
+    }
+    return nullptr;
+  };
+  ASSERT_TRUE(within(kScreenLimit, [&] {
+    objects = bus.objects();
+    return named("push button", "格式转换") != nullptr;
+  })) << "the window is on the accessibility bus; see " << folder.file("at-spi.log");
+
+  std::vector<const Object*> sliders;
+  int frames = 0;
+  for (const Object& object : objects) {
+    SCOPED_TRACE(object.role + " \"" + object.name + "\"");
+    const bool showing = object.has(object.states, "showing");
+    if (object.role == "frame") ++frames;
+    if (object.role == "slider") sliders.push_back(&object);
+    EXPECT_FALSE(showing && object.role == "filler") << "a control or text shown without a role";
+    if (showing && object.role != "panel" && object.role != "list item") {
+      EXPECT_FALSE(object.name.empty()) << "shown without a name";
+    }
+    if (object.role == "panel" || object.role == "label" || object.role == "frame" || object.role == "alert") {
+      EXPECT_FALSE(object.has(object.states, "focusable")) << "announced as focusable";
+    }
+  }
+  EXPECT_EQ(frames, 1) << "the window is a frame";
+  ASSERT_EQ(sliders.size(), 2u);
+  EXPECT_NE(sliders[0]->name, sliders[1]->name) << "the two sliders have one name";
+  std::vector<std::string> descriptions = {sliders[0]->description, sliders[1]->description};
+  std::sort(descriptions.begin(), descriptions.end());
+  EXPECT_EQ(descriptions, (std::vector<std::string>{"当前选择: 0 度", "当前选择: 75 度"}));
+  for (const char* button : {"关闭", "最小化"}) {
+    const Object* found = named("push button", button);
+    ASSERT_NE(found, nullptr) << button;
+    EXPECT_TRUE(found->has(found->actions, "Press")) << button;
+  }
+  for (const auto& [role, name] : {std::pair{"list", "文件列表"}, std::pair{"text", "目录"}}) {
+    EXPECT_NE(named(role, name), nullptr) << role << " " << name;
+  }
+  bool busy_alert = false;
+  for (const Object& object : objects) {
+    busy_alert = busy_alert || (object.role == "alert" && object.name.starts_with("格式转换中!"));
+  }
+  EXPECT_TRUE(busy_alert) << "the busy box is an alert that says what it says";
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktops, MessageBoxOnDesktop, ::testing::Values(Desktop::kPlain, Desktop::kCompositing),
