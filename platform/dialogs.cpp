@@ -163,9 +163,9 @@ void speak_chinese(QFileDialog& dialog, const QString& accept) {
   // language, English under the C locale.
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setProxyModel(new ChineseFileDetails(&dialog));
-  dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("查找范围(&I)："));
+  dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("查找范围："));
   dialog.setLabelText(QFileDialog::FileName, QStringLiteral("文件名(&N)："));
-  dialog.setLabelText(QFileDialog::FileType, QStringLiteral("文件类型(&T)："));
+  dialog.setLabelText(QFileDialog::FileType, QStringLiteral("文件类型："));
   dialog.setLabelText(QFileDialog::Accept, accept);
   dialog.setLabelText(QFileDialog::Reject, QStringLiteral("取消"));
 }
