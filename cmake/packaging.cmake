@@ -130,11 +130,11 @@ PhotoCD pictures. The command line converter it shares its engine with is
 the package quorvant-convert.")
 # The libraries the binaries link, as dpkg-shlibdeps finds them; the window
 # also needs what it loads or shows at run time: Qt's X11 platform plugin,
-# the caption fonts, Qt's Chinese translations, xdg-open for the output
-# folder.
+# the caption fonts, a Latin face for file names, Qt's Chinese translations,
+# xdg-open for the output folder.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_WINDOW_PACKAGE_DEPENDS "quorvant-convert (= ${PROJECT_VERSION}), qt6-qpa-plugins, \
-fonts-arphic-uming, fonts-noto-cjk, qt6-translations-l10n, xdg-utils")
+fonts-arphic-uming, fonts-noto-cjk, fonts-dejavu-core, qt6-translations-l10n, xdg-utils")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

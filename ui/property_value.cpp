@@ -90,6 +90,18 @@ QFont to_qfont(const FontRecord& font) {
   return qt;
 }
 
+QFont to_qfont_for_typed_text(const FontRecord& font) {
+  QFont qt = to_qfont(font);
+  QStringList families = qt.families();
+  // Only where the Song face itself is missing: its own Latin letters are
+  // legible.
+  if (families.size() > 1 && families.front() == QLatin1String("SimSun")) {
+    families.insert(1, QStringLiteral("DejaVu Sans Mono"));
+    qt.setFamilies(families);
+  }
+  return qt;
+}
+
 PropertyValue font_field_of(const FontRecord& font, int field) {
   switch (field) {
     case 0:

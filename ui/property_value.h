@@ -40,6 +40,11 @@ Bytes encode_font(const FontRecord& font);
 // The control's font, or the default interface font for an empty blob.
 FontRecord font_or_default(const Bytes& stored);
 QFont to_qfont(const FontRecord& font);
+// The same font for boxes that show file names and other typed text. Where
+// the Song face stands in, its Latin letters are hard to tell apart at 12
+// pixels ("g" reads "8", "l" reads "1"): Latin comes from DejaVu Sans Mono
+// instead, Chinese still from the Song face.
+QFont to_qfont_for_typed_text(const FontRecord& font);
 
 // One field (0 angle, 1 bold, 2 italic, 3 strike-out, 4 underline, 5 size,
 // 6 face) of a font as a property value, and the font with one field

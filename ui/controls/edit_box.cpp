@@ -229,7 +229,7 @@ class EditBoxControl final : public BagControl {
         apply_selection_colours();
         break;
       case kFont:
-        widget()->setFont(to_qfont(font(kFont)));
+        widget()->setFont(to_qfont_for_typed_text(font(kFont)));
         break;
       case kMaximumLength:
       case kCaseConversion:

@@ -163,7 +163,7 @@ bool ListBoxControl::refresh(int index) {
                     QPalette::Text, QPalette::Base);
       break;
     case kFont:
-      list->setFont(to_qfont(font(kFont)));
+      list->setFont(to_qfont_for_typed_text(font(kFont)));
       break;
     case kSelection:
       list->setCurrentRow(integer(kSelection));
