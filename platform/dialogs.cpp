@@ -155,14 +155,18 @@ class ChineseFileDetails final : public QIdentityProxyModel {
   }
 };
 
+// Always Qt's own dialog, whose list shows the details above: a desktop's
+// native dialog speaks the desktop's language, English under the C locale.
+void show_chinese_details(QFileDialog& dialog) {
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setProxyModel(new ChineseFileDetails(&dialog));  // owned by the dialog
+}
+
 // The words of Qt's own file dialog that the program sets itself, so that
 // they are Chinese even where Qt's catalogue is missing; the tool tips and
-// the side bar come from that catalogue.
-void speak_chinese(QFileDialog& dialog, const QString& accept) {
-  // Always Qt's own dialog: a desktop's native one speaks the desktop's
-  // language, English under the C locale.
-  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-  dialog.setProxyModel(new ChineseFileDetails(&dialog));
+// the side bar come from that catalogue. Set last: changing the accept mode
+// makes new buttons with Qt's words.
+void set_chinese_labels(QFileDialog& dialog, const QString& accept) {
   dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("查找范围："));
   dialog.setLabelText(QFileDialog::FileName, QStringLiteral("文件名(&N)："));
   dialog.setLabelText(QFileDialog::FileType, QStringLiteral("文件类型："));
@@ -176,7 +180,7 @@ void prepare_file_dialog(QFileDialog& dialog, const FileDialogRequest& request) 
   // An empty title gets the desktop's own, as the common dialog does.
   const QString title = request.title.empty() ? (request.save ? QStringLiteral("另存为") : QStringLiteral("打开"))
                                               : text(request.title);
-  speak_chinese(dialog, request.save ? QStringLiteral("保存(&S)") : QStringLiteral("打开(&O)"));
+  show_chinese_details(dialog);
   dialog.setWindowTitle(title);
   if (!request.folder.empty()) dialog.setDirectory(text(request.folder));
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -196,14 +200,16 @@ void prepare_file_dialog(QFileDialog& dialog, const FileDialogRequest& request) 
     dialog.selectNameFilter(filters[index]);
   }
   if (!request.file_name.empty()) dialog.selectFile(text(request.file_name));
+  set_chinese_labels(dialog, request.save ? QStringLiteral("保存(&S)") : QStringLiteral("打开(&O)"));
 }
 
 void prepare_folder_dialog(QFileDialog& dialog, const FolderDialogRequest& request) {
-  speak_chinese(dialog, QStringLiteral("确定"));
+  show_chinese_details(dialog);
   // The caption of the desktop's folder browser when the caller gives none.
   dialog.setWindowTitle(request.title.empty() ? QStringLiteral("浏览文件夹") : text(request.title));
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly, true);
+  set_chinese_labels(dialog, QStringLiteral("确定"));
 }
 
 std::optional<std::string> QtDialogs::choose_file(const FileDialogRequest& request) {

@@ -8,6 +8,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QAbstractProxyModel>
+#include <QTemporaryDir>
+#include <QRegularExpression>
+#include <QPushButton>
+#include <QLabel>
+#include <QFileSystemModel>
+#include <QFile>
+#include <QDir>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QRadioButton>
@@ -16,6 +24,8 @@
 #include <QStyleOptionButton>
 #include <QTest>
 #include <QWindow>
+
+#include <map>
 
 #include "forms/embedded_form.h"
 #include "forms/main_window.h"
@@ -219,6 +229,61 @@ TEST(FileDialogFilter, ShowsTheProgramsDescriptionAsItStands) {
   ASSERT_NE(types, nullptr);
   ASSERT_EQ(types->count(), 1);
   EXPECT_EQ(types->itemText(0).toStdString(), "图片文件(*.*)");
+}
+
+
+// Both dialogs speak Chinese whatever the locale: their titles when the
+// program gives none, the labels and buttons, the list's headers and the
+// details of a folder, a picture and a file without an extension.
+TEST(FileDialogWords, AreChineseInEveryLocale) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("sub")));
+  for (const char* name : {"photo.jpg", "notes"}) {
+    QFile file(folder.filePath(QString::fromUtf8(name)));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("abc");
+  }
+  QFileDialog open_dialog;
+  platform::prepare_file_dialog(open_dialog, {});
+  QFileDialog folder_dialog;
+  platform::prepare_folder_dialog(folder_dialog, {});
+  EXPECT_EQ(open_dialog.windowTitle().toStdString(), "打开");
+  EXPECT_EQ(folder_dialog.windowTitle().toStdString(), "浏览文件夹");
+
+  const QRegularExpression english(QStringLiteral("[A-Za-z]{2,}"));
+  for (QFileDialog* dialog : {&open_dialog, &folder_dialog}) {
+    dialog->setDirectory(folder.path());
+    for (const auto* label : dialog->findChildren<QLabel*>())
+      EXPECT_FALSE(label->text().contains(english)) << label->text().toStdString();
+    for (const auto* button : dialog->findChildren<QPushButton*>())
+      EXPECT_FALSE(button->text().contains(english)) << button->text().toStdString();
+    QAbstractProxyModel* details = dialog->proxyModel();
+    ASSERT_NE(details, nullptr);
+    QStringList headers;
+    for (int column = 0; column < 4; ++column) headers << details->headerData(column, Qt::Horizontal).toString();
+    EXPECT_EQ(headers.join('|').toStdString(), "名称|大小|类型|修改日期");
+
+    const auto* files = qobject_cast<QFileSystemModel*>(details->sourceModel());
+    ASSERT_NE(files, nullptr);
+    const QModelIndex shown = details->mapFromSource(files->index(folder.path()));
+    const int expected = dialog == &open_dialog ? 3 : 1;  // the folder browser lists folders only
+    ASSERT_TRUE(QTest::qWaitFor([&] { return details->rowCount(shown) == expected; }, 20000));
+    std::map<std::string, std::string> rows;
+    for (int row = 0; row < expected; ++row) {
+      QStringList cells;
+      for (int column = 1; column < 4; ++column) cells << details->index(row, column, shown).data().toString();
+      EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}/\\d{1,2}/\\d{1,2} \\d{1,2}:\\d\\d$")).match(cells[2]).hasMatch())
+          << cells[2].toStdString();
+      cells.removeLast();
+      rows[details->index(row, 0, shown).data().toString().toStdString()] = cells.join('|').toStdString();
+    }
+    EXPECT_EQ(rows["sub"], "|文件夹");
+    if (dialog == &open_dialog) {
+      EXPECT_EQ(rows["photo.jpg"], "3 字节|JPG 文件");
+      EXPECT_EQ(rows["notes"], "3 字节|文件");
+    }
+  }
 }
 
 }  // namespace
