@@ -45,10 +45,7 @@ WorkerPool::ConversionSlot::ConversionSlot(WorkerPool& pool) : pool_(pool) {
 
 WorkerPool::ThreadLease::ThreadLease(WorkerPool& pool, unsigned wanted) : pool_(pool) {
   std::lock_guard lock(pool_.mutex_);
-  // As claim() counts: a conversion with no slot still counts as one.
-  const unsigned running = pool_.conversions_ > 0 ? pool_.conversions_ : 1;
-  const unsigned busy = running + pool_.busy_helpers_;
-  granted_ = busy < pool_.busy_limit_ ? std::min(wanted, pool_.busy_limit_ - busy) : 0;
+  granted_ = std::min(wanted, pool_.free_threads());
   pool_.busy_helpers_ += granted_;
 }
 
@@ -76,10 +73,20 @@ void WorkerPool::start_helpers() {
   for (unsigned i = 1; i < cores_; ++i) helpers_.emplace_back([this] { help(); });
 }
 
-WorkerPool::Batch* WorkerPool::claim(size_t& index) {
+unsigned WorkerPool::free_threads() const {
   // A conversion with no slot (a test, a tool) still counts as one.
   const unsigned running = conversions_ > 0 ? conversions_ : 1;
-  if (running + busy_helpers_ >= busy_limit_) return nullptr;
+  const unsigned busy = running + busy_helpers_;
+  return busy < busy_limit_ ? busy_limit_ - busy : 0;
+}
+
+unsigned WorkerPool::idle_helpers() {
+  std::lock_guard lock(mutex_);
+  return std::min(free_threads(), cores_ - 1);
+}
+
+WorkerPool::Batch* WorkerPool::claim(size_t& index) {
+  if (free_threads() == 0) return nullptr;
   for (Batch& batch : batches_) {
     if (batch.next < batch.count) {
       index = batch.next++;

@@ -41,6 +41,10 @@ class WorkerPool {
   void run(size_t count, const std::function<void(size_t)>& part);
 
   unsigned cores() const { return cores_; }
+  // How many helpers could take a part of a batch now. Only a guide for
+  // splitting work: others may take them first, and the caller of run()
+  // then does the parts itself.
+  unsigned idle_helpers();
   // At most `threads` threads busy at once, conversions included (at least
   // 1, at most the cores).
   void limit_busy_threads(unsigned threads);
@@ -88,6 +92,8 @@ class WorkerPool {
   void run_part(Batch& batch, size_t index, std::unique_lock<std::mutex>& lock);
 
   void help();
+  // Threads that may start working now, within the limit; with the lock held.
+  unsigned free_threads() const;
   // Takes the next part of any batch, when a core is free for a helper.
   Batch* claim(size_t& index);
   void start_helpers();

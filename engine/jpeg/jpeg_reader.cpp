@@ -1,5 +1,6 @@
 #include "engine/jpeg/jpeg_reader.h"
 
+#include <fcntl.h>
 #include <jerror.h>
 
 #include <algorithm>
@@ -9,7 +10,10 @@
 #include <optional>
 #include <span>
 
+#include "engine/jpeg/jpeg_bands.h"
 #include "engine/jpeg/jpeg_markers.h"
+#include "engine/source_file.h"
+#include "engine/worker_pool.h"
 
 namespace quorvant::engine::jpeg {
 
@@ -46,6 +50,10 @@ constexpr uint64_t kMostBlocksAnyPicture = uint64_t{1} << 22;
 constexpr char kTooManyPasses[] = "JPEG files whose scans decode the picture more than 100 times over are not read";
 
 constexpr int kIccSegment = JPEG_APP0 + 2;
+
+// From two megapixels on, a picture's bands on several threads gain more
+// than their decompressors' set-up costs (a few milliseconds).
+constexpr uint64_t kBandsFromPixels = 2'000'000;
 
 constexpr int8_t kNoBitYet = -1;
 constexpr int kEndOfImage = 0xD9;
@@ -136,20 +144,32 @@ std::string not_read(const codecs::JpegErrors& errors) {
 
 }  // namespace
 
-bool JpegReader::open_format(const SourceFile&) {
+bool JpegReader::open_format(const SourceFile& source) {
   uint8_t signature[2];
   if (!file_.read_exact(signature, 2) || signature[0] != 0xFF || signature[1] != 0xD8 || !file_.seek(0)) return false;
   if (!read_header()) return false;
   width_ = static_cast<int32_t>(decompress_.output_width);
   height_ = static_cast<int32_t>(decompress_.output_height);
   colour_ = decompress_.output_components != 1;  // RGB, or CMYK made RGB
+  if (bands_pay_off()) {
+    band_source_ = source.duplicate();
+    band_source_name_ = source.path();
+    // Every helper's decompressor may be at work at once.
+    band_working_bytes_ = working_bytes_ * (WorkerPool::shared().cores() - 1);
+  }
   return true;
+}
+
+bool JpegReader::bands_pay_off() {
+  return !jpeg_has_multiple_scans(&decompress_) && !decompress_.arith_code && !cmyk_ &&
+         uint64_t{decompress_.output_width} * decompress_.output_height >= kBandsFromPixels &&
+         WorkerPool::shared().cores() > 1;
 }
 
 PictureHeader JpegReader::header() const {
   // A CMYK file also has its four-component row and the converter's tables.
   const uint64_t cmyk_bytes = cmyk_ ? cmyk_row_.size() + colour::CmykToRgb::kWorkingBytes : 0;
-  return {width_, height_, colour_ ? 24u : 8u, working_bytes_ + cmyk_bytes};
+  return {width_, height_, colour_ ? 24u : 8u, working_bytes_ + cmyk_bytes + band_working_bytes_};
 }
 
 bool JpegReader::read_header() {
@@ -242,10 +262,10 @@ bool JpegReader::set_limits(bool several_scans) {
   return true;
 }
 
-std::string JpegReader::refusal() const {
-  switch (errors_.failure) {
+std::string JpegReader::refusal_of(const codecs::JpegErrors& errors) const {
+  switch (errors.failure) {
     case codecs::Failure::kNotRead:
-      return not_read(errors_);
+      return not_read(errors);
     case codecs::Failure::kMemoryLimit:
       return "the JPEG picture needs more than the " + mebibytes(working_bytes_) + " of working memory set aside for it";
     case codecs::Failure::kOutOfMemory:
@@ -253,7 +273,7 @@ std::string JpegReader::refusal() const {
     case codecs::Failure::kDamaged:
       break;
   }
-  return std::string("damaged JPEG data: ") + errors_.message;
+  return std::string("damaged JPEG data: ") + errors.message;
 }
 
 bool JpegReader::decode_rows() {
@@ -273,6 +293,11 @@ bool JpegReader::decode_rows() {
   std::memcpy(target_->row(0), first_row_.data(), stride);
   first_row_ = {};
   report_progress(progress_, kPhaseReading, 1, height_);
+  if (band_source_ && WorkerPool::shared().idle_helpers() > 0) {
+    // The bands decode every row with decompressors of their own.
+    jpeg_abort_decompress(&decompress_);
+    return decode_in_bands();
+  }
   // The other rows go straight into the picture: libjpeg's RGB order and its
   // one byte per grey pixel are the buffer's own layouts. CMYK rows pass
   // through a row of their own.
@@ -286,6 +311,22 @@ bool JpegReader::decode_rows() {
   }
   // Reading on to the end marker makes a damaged ending fail too.
   jpeg_finish_decompress(&decompress_);
+  return true;
+}
+
+bool JpegReader::decode_in_bands() {
+  const unsigned helpers = WorkerPool::shared().idle_helpers();
+  const int32_t row_group = decompress_.max_v_samp_factor * decompress_.min_DCT_scaled_size;
+  const std::vector<int32_t> edges = jpeg::band_edges(height_, row_group, std::max(helpers, 1u) + 1);
+  const std::string failure = jpeg::decode_in_bands(
+      [this] {
+        return File::read_at_own_position(UniqueFd(::fcntl(band_source_.get(), F_DUPFD_CLOEXEC, 0)),
+                                          band_source_name_);
+      },
+      working_bytes_, edges, *target_, WorkerPool::shared(),
+      [this](const codecs::JpegErrors& errors) { return refusal_of(errors); });
+  if (!failure.empty()) return fail(failure);
+  report_progress(progress_, kPhaseReading, height_, height_);
   return true;
 }
 
@@ -360,6 +401,9 @@ void JpegReader::close_format() {
   cmyk_row_ = {};
   first_row_ = {};
   flat_from_row_ = -1;
+  band_source_.reset();
+  band_source_name_.clear();
+  band_working_bytes_ = 0;
 }
 
 }  // namespace quorvant::engine::jpeg

@@ -9,6 +9,7 @@
 #include "codecs/jpeg_errors.h"
 #include "engine/colour/cmyk_to_rgb.h"
 #include "engine/file_reader.h"
+#include "engine/unique_fd.h"
 
 namespace quorvant::engine::jpeg {
 
@@ -49,8 +50,16 @@ class JpegReader final : public FileReader {
   // leaves sRGB pixels, so the notes then hold no profile. Calls libjpeg
   // only while no object with a destructor is alive.
   void prepare_cmyk();
-  // Why the error that jumped to the recovery point ended the operation.
-  std::string refusal() const;
+  // Why the error that jumped to the recovery point ended the operation
+  // (or the error of a band's decompressor).
+  std::string refusal() const { return refusal_of(errors_); }
+  std::string refusal_of(const codecs::JpegErrors& errors) const;
+  // Whether the file may be decoded in bands on several threads: one
+  // Huffman-coded scan, a picture large enough to gain from it.
+  bool bands_pay_off();
+  // Decodes the whole picture again in bands, each with a decompressor of
+  // its own, once the file's own has stopped; false when a band fails.
+  bool decode_in_bands();
   // Fails the operation when a file of several scans ended before its
   // last scan.
   void check_scans_complete();
@@ -65,6 +74,11 @@ class JpegReader final : public FileReader {
   bool created_ = false;
   bool colour_ = true;
   uint64_t working_bytes_ = 0;  // libjpeg's, at most
+  // Files decoded in bands: the source for their streams, and the working
+  // memory of the decompressors besides the file's own.
+  UniqueFd band_source_;
+  std::string band_source_name_;
+  uint64_t band_working_bytes_ = 0;
   // CMYK files: the converter and the four-component row it reads from.
   std::optional<colour::CmykToRgb> cmyk_;
   std::vector<JSAMPLE> cmyk_row_;

@@ -1,9 +1,11 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 
 #include "engine/convert.h"
+#include "engine/jpeg/jpeg_bands.h"
 #include "engine/jpeg/jpeg_reader.h"
 #include "engine/jpeg/jpeg_writer.h"
 #include "engine/loader.h"
@@ -57,6 +59,91 @@ TEST_F(JpegTest, ReadsTheReferenceFilesLikeTheLibrarysOwnDecoder) {
   const testing::Pnm original = testing::parse_pnm(read_bytes(testing::corpus("jpeg/testorig.ppm")));
   ASSERT_EQ(original.samples.size(), picture.pixel_bytes());
   EXPECT_LT(mean_difference(picture.pixels(), original.samples.data(), picture.pixel_bytes()), 4.0);
+}
+
+// The rows of `path` decoded in bands that start at `edges`, each by a
+// decompressor of its own.
+std::vector<uint8_t> decoded_in_bands(const std::string& path, const testing::Pnm& size,
+                                      const std::vector<int32_t>& edges) {
+  ImageBuffer picture;
+  EXPECT_TRUE(picture.create(size.width, size.height, size.channels == 1 ? 8 : 24, 0));
+  const std::string failure = jpeg::decode_in_bands(
+      [&] { return File::read_at_own_position(UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)), path); },
+      uint64_t{64} << 20, edges, picture, WorkerPool::shared(),
+      [](const codecs::JpegErrors& errors) { return std::string(errors.message); });
+  EXPECT_EQ(failure, "");
+  return {picture.pixels(), picture.pixels() + picture.pixel_bytes()};
+}
+
+// Bands decode the rows one decompressor decodes, wherever they start:
+// in a row of blocks, on its first row or its last, on the picture's last
+// row; at every sampling, grey, with restart markers, at odd sizes.
+TEST_F(JpegTest, BandsDecodeTheRowsOfOneDecompressor) {
+  const std::string source = files_.file("source.ppm");
+  const struct {
+    const char* name;
+    const char* size;
+    const char* cjpeg;
+  } files[] = {
+      {"444.jpg", "61x47", "-sample 1x1"},       {"422.jpg", "64x48", "-sample 2x1"},
+      {"420.jpg", "97x130", "-sample 2x2"},      {"grey.jpg", "33x65", "-grayscale"},
+      {"restarts.jpg", "80x96", "-sample 2x2 -restart 1"},
+  };
+  std::vector<std::string> paths = {testing::corpus("jpeg/testorig.jpg"), testing::corpus("jpeg/testimgint.jpg")};
+  for (const auto& file : files) {
+    testing::run_tool(std::string("convert-im6.q16 -seed 5 -size ") + file.size + " plasma:fractal " +
+                      testing::shell_quote(source));
+    paths.push_back(files_.file(file.name));
+    testing::run_tool(std::string("cjpeg ") + file.cjpeg + " -outfile " + testing::shell_quote(paths.back()) + " " +
+                      testing::shell_quote(source));
+  }
+  for (const std::string& path : paths) {
+    SCOPED_TRACE(path);
+    const testing::Pnm whole = testing::decode_with_djpeg(path);
+    const int32_t height = whole.height;
+    std::vector<std::vector<int32_t>> splits = {jpeg::band_edges(height, 16, 4), jpeg::band_edges(height, 8, 3)};
+    for (const int32_t edge : {1, 7, 8, 9, 15, 16, 17, height - 1}) {
+      if (edge > 0 && edge < height) splits.push_back({0, edge, height});
+    }
+    for (const std::vector<int32_t>& edges : splits) {
+      SCOPED_TRACE(::testing::PrintToString(edges));
+      EXPECT_TRUE(decoded_in_bands(path, whole, edges) == whole.samples);
+    }
+  }
+}
+
+// A picture large enough to be decoded in bands on the worker pool comes
+// out as the library's own decoder makes it; cut short, it is refused as
+// damaged, as a picture decoded whole is.
+TEST_F(JpegTest, LargePicturesReadInBandsAsTheLibraryDecodesThem) {
+  const std::string source = files_.file("large.ppm");
+  testing::run_tool("convert-im6.q16 -seed 9 -size 2000x1100 plasma:fractal " + testing::shell_quote(source));
+  const std::string path = files_.file("large.jpg");
+  testing::run_tool("cjpeg -quality 90 -outfile " + testing::shell_quote(path) + " " + testing::shell_quote(source));
+  ImageBuffer picture;
+  ASSERT_EQ(load_picture(path, picture), kLoaded);
+  const testing::Pnm reference = testing::decode_with_djpeg(path);
+  ASSERT_EQ(picture.pixel_bytes(), reference.samples.size());
+  EXPECT_EQ(0, std::memcmp(picture.pixels(), reference.samples.data(), picture.pixel_bytes()));
+
+  std::vector<uint8_t> bytes = read_bytes(path);
+  bytes.resize(bytes.size() * 3 / 4);
+  std::string reason;
+  ImageBuffer cut;
+  EXPECT_EQ(load_picture(stored("cut.jpg", bytes), cut, &reason), kUnreadable);
+  EXPECT_NE(reason.find("damaged JPEG data"), std::string::npos) << reason;
+}
+
+// Band edges: from 0 to the height, on whole row groups, later bands
+// shorter by what skipping to them costs.
+TEST(JpegBandEdges, EveryBandTakesTheSameTime) {
+  EXPECT_EQ(jpeg::band_edges(2000, 16, 1), (std::vector<int32_t>{0, 2000}));
+  // Two bands with skipping at half the cost: the cut at 2/3.
+  EXPECT_EQ(jpeg::band_edges(2000, 16, 2, 0.5), (std::vector<int32_t>{0, 1328, 2000}));
+  // Skipping free: equal bands.
+  EXPECT_EQ(jpeg::band_edges(1600, 8, 4, 0.0), (std::vector<int32_t>{0, 400, 800, 1200, 1600}));
+  // Fewer rows than bands: no empty band.
+  EXPECT_EQ(jpeg::band_edges(16, 16, 4), (std::vector<int32_t>{0, 16}));
 }
 
 TEST_F(JpegTest, DeclinesTwelveBitAndCmykFiles) {
