@@ -38,6 +38,10 @@ inline void report_progress(const ProgressCallback& progress, ProgressPhase phas
   }
 }
 
+// Why a writer that started on a picture still being read stopped: the
+// reader failed (its reason is the conversion's).
+inline constexpr char kRowsNeverCame[] = "the picture was not read to its end";
+
 // What readers and writers share: the reason of a failure, in words.
 class Codec {
  public:
@@ -87,6 +91,11 @@ class ImageReader : public Codec {
   virtual PictureHeader header() const = 0;
   // Decodes the whole picture into the target (creating it), then closes.
   virtual bool read() = 0;
+  // Whether the reading progress it reports counts rows that are final,
+  // from the top, and its notes are complete once the file is open: then a
+  // writer may start on the rows while the rest are decoded. (Progress may
+  // then come from a helper thread.)
+  virtual bool delivers_rows_in_order() const { return false; }
 
  protected:
   const ReadOptions& read_options() const { return read_options_; }
@@ -139,6 +148,10 @@ class ImageWriter : public Codec {
   virtual WriterNeeds needs(const WriteSettings& settings) const = 0;
   // The memory the format's library needs besides the picture, at most.
   virtual uint64_t working_memory(const WriteSettings&, int32_t /*width*/, int32_t /*height*/) const { return 0; }
+  // Whether the writer asks the picture for its rows (rows_ready) before
+  // it reads them, from the top down: it may then start while the picture
+  // is still being decoded.
+  virtual bool takes_rows_as_they_arrive() const { return false; }
 
   // Checks the request against needs(), refusing a picture the format
   // cannot describe before anything is created; brings the picture into

@@ -4,11 +4,13 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <thread>
 
 #include "engine/avif/avif_writer.h"
 #include "engine/bmp/bmp_writer.h"
 #include "engine/codec.h"
 #include "engine/image_buffer.h"
+#include "engine/row_arrival.h"
 #include "engine/jpeg/jpeg_writer.h"
 #include "engine/jxl/jxl_writer.h"
 #include "engine/loader.h"
@@ -128,37 +130,13 @@ static_assert(recipes_in_format_order(), "one recipe per target format, indexed 
 
 Conversion failed(ResultCode code, std::string reason) { return {code, std::move(reason)}; }
 
-}  // namespace
-
-Conversion convert_picture(TargetFormat format, const std::string& source, const Destination& destination,
-                           const ConvertOptions& options) {
-  // Nothing is read when the options are out of range.
-  if (!kRecipes[static_cast<int>(format)].options_valid(options)) {
-    return failed(kBadArguments, "an option is out of range for this format");
-  }
-  return convert_picture(format, SourceFile::open(source), destination, options);
-}
-
-Conversion convert_picture(TargetFormat format, const SourceFile& source, const Destination& destination,
-                           const ConvertOptions& options) {
+// The second half of a conversion: the picture read with `notes` prepared
+// for the target and written. While the picture is still being read, only
+// a preparation that leaves its pixels as they are may come here.
+Conversion prepare_and_write(ImageBuffer& loaded, const PictureNotes& notes, const ConvertOptions& options,
+                             TargetFormat format, const SourceFile& source, const Destination& destination,
+                             ImageWriter& writer) {
   const Recipe& recipe = kRecipes[static_cast<int>(format)];
-  if (recipe.make == nullptr) return failed(kBadArguments, "this build does not write " + std::string(describe(format).name));
-  if (!recipe.options_valid(options)) return failed(kBadArguments, "an option is out of range for this format");
-  // This conversion keeps one core busy; the worker pool's helpers use the
-  // others.
-  const WorkerPool::ConversionSlot slot(WorkerPool::shared());
-
-  // Running out of memory fails the stage it happens in, like any other
-  // failure: the engine lets std::bad_alloc rise to here and no further.
-  ImageBuffer loaded;
-  PictureNotes notes;
-  try {
-    std::string why;
-    if (const ResultCode read = load_picture(source, loaded, &why, read_options_for(options), &notes); read != kLoaded)
-      return failed(read, why);
-  } catch (const std::bad_alloc&) {
-    return failed(kUnreadable, "out of memory while reading the picture");
-  }
   try {
     // Turning, colour conversion and flattening belong to the writing: a
     // failure there is a failure to make the target's picture.
@@ -180,9 +158,8 @@ Conversion convert_picture(TargetFormat format, const SourceFile& source, const 
         !embedded.photoshop.empty()) {
       settings.embedded = &embedded;
     }
-    const std::unique_ptr<ImageWriter> writer = recipe.make();
-    if (!writer->open(destination, loaded, settings, nullptr) || !writer->write()) {
-      const std::string& why = writer->failure();
+    if (!writer.open(destination, loaded, settings, nullptr) || !writer.write()) {
+      const std::string& why = writer.failure();
       return failed(kWriteFailed, why.empty() ? "cannot write " + destination.name() : why);
     }
   } catch (const std::bad_alloc&) {
@@ -190,6 +167,104 @@ Conversion convert_picture(TargetFormat format, const SourceFile& source, const 
     return failed(kWriteFailed, "out of memory while writing " + destination.name());
   }
   return {kWritten, {}};
+}
+
+// Whether the writer can start on the picture while it is read: the reader
+// gives its rows final from the top, the writer takes them from the top as
+// they come, and nothing between the two changes or copies the pixels.
+// (Pictures of 8 bits are left out: the header does not say whether they
+// have a palette, which a writer may have to take away.)
+bool writes_while_reading(const ImageReader& reader, const ImageWriter& writer, const PictureNotes& notes,
+                          const ConvertOptions& options, TargetFormat format) {
+  if (!reader.delivers_rows_in_order() || !writer.takes_rows_as_they_arrive()) return false;
+  const Recipe& recipe = kRecipes[static_cast<int>(format)];
+  const TargetHolds holds = recipe.holds(options);
+  const uint32_t bits = reader.header().bits;
+  WriteSettings settings = recipe.settings(options);
+  if (options.alpha && holds.alpha && bits == 32) settings.bits = 32;
+  const WriterNeeds needs = writer.needs(settings);
+  return needs.valid && bits != 8 && needs.bits == bits && needs.palette_count == 0 &&
+         !prepare_changes_pixels(bits, 0, notes, options, holds);
+}
+
+// Reads on this thread while the writer, on a thread of its own, writes
+// each row as soon as it has been decoded. A failed read fails the
+// conversion whatever the writer did: the writer, starved of rows, has
+// discarded its file.
+Conversion read_while_writing(ImageReader& reader, ImageBuffer& loaded, RowArrival& arrival,
+                              const PictureNotes& notes, const ConvertOptions& options, TargetFormat format,
+                              const SourceFile& source, const Destination& destination, ImageWriter& writer) {
+  loaded.arriving_through(&arrival);
+  Conversion written = failed(kWriteFailed, "the picture was not read");
+  std::thread writing([&] {
+    // Nothing to write until the picture exists (its first row is in).
+    if (loaded.rows_ready(1)) written = prepare_and_write(loaded, notes, options, format, source, destination, writer);
+  });
+  bool read = false;
+  bool out_of_memory = false;
+  try {
+    read = reader.read();
+  } catch (const std::bad_alloc&) {
+    out_of_memory = true;
+  }
+  if (read) arrival.arrived(loaded.height());
+  arrival.stopped();
+  writing.join();
+  loaded.arriving_through(nullptr);
+  if (out_of_memory) return failed(kUnreadable, "out of memory while reading the picture");
+  if (!read) return failed(kUnreadable, read_failure(reader));
+  return written;
+}
+
+}  // namespace
+
+Conversion convert_picture(TargetFormat format, const std::string& source, const Destination& destination,
+                           const ConvertOptions& options) {
+  // Nothing is read when the options are out of range.
+  if (!kRecipes[static_cast<int>(format)].options_valid(options)) {
+    return failed(kBadArguments, "an option is out of range for this format");
+  }
+  return convert_picture(format, SourceFile::open(source), destination, options);
+}
+
+Conversion convert_picture(TargetFormat format, const SourceFile& source, const Destination& destination,
+                           const ConvertOptions& options) {
+  const Recipe& recipe = kRecipes[static_cast<int>(format)];
+  if (recipe.make == nullptr) return failed(kBadArguments, "this build does not write " + std::string(describe(format).name));
+  if (!recipe.options_valid(options)) return failed(kBadArguments, "an option is out of range for this format");
+  // This conversion keeps one core busy; the worker pool's helpers use the
+  // others.
+  WorkerPool& pool = WorkerPool::shared();
+  const WorkerPool::ConversionSlot slot(pool);
+
+  // Running out of memory fails the stage it happens in, like any other
+  // failure: the engine lets std::bad_alloc rise to here and no further.
+  ImageBuffer loaded;
+  PictureNotes notes;
+  // The rows the reader has decoded so far, for a writer that starts early.
+  RowArrival arrival;
+  const std::unique_ptr<ImageWriter> writer = recipe.make();
+  try {
+    ResultCode code = kUnreadable;
+    std::string why;
+    const std::unique_ptr<ImageReader> reader = open_picture(
+        source, loaded, code, why, read_options_for(options), &notes,
+        [&arrival](int32_t phase, int32_t, int32_t rows, int32_t) {
+          if (phase == kPhaseReading) arrival.arrived(rows);
+        });
+    if (!reader) return failed(code, why);
+    if (writes_while_reading(*reader, *writer, notes, options, format)) {
+      // The writer's thread comes out of the one budget, as a helper's.
+      const WorkerPool::ThreadLease lease(pool, 1);
+      if (lease.extra_threads() == 1) {
+        return read_while_writing(*reader, loaded, arrival, notes, options, format, source, destination, *writer);
+      }
+    }
+    if (!reader->read()) return failed(kUnreadable, read_failure(*reader));
+  } catch (const std::bad_alloc&) {
+    return failed(kUnreadable, "out of memory while reading the picture");
+  }
+  return prepare_and_write(loaded, notes, options, format, source, destination, *writer);
 }
 
 uint64_t conversion_memory(TargetFormat format, const PictureHeader& header, const ConvertOptions& options) {

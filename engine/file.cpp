@@ -110,6 +110,7 @@ File File::adopt(UniqueFd fd, std::string name) {
   if (handle != nullptr) fd.release();
   File file(handle, std::move(name));
   if (!file) file.note("cannot write");
+  file.writing_ = true;
   return file;
 }
 
@@ -126,7 +127,11 @@ bool File::write_all(const void* bytes, size_t count) {
 }
 
 bool File::seek(uint64_t offset) {
-  return handle_ && offset <= INT64_MAX && fseeko(handle_.get(), static_cast<off_t>(offset), SEEK_SET) == 0;
+  if (!handle_ || offset > INT64_MAX) return false;
+  // Moving writes out what stdio buffers: a failure there is the write's.
+  errno = 0;
+  if (writing_ && std::fflush(handle_.get()) != 0) return note("cannot write");
+  return fseeko(handle_.get(), static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
 std::optional<uint64_t> File::size() const {

@@ -72,6 +72,7 @@ class File {
   bool note(const char* doing);
 
   int descriptor_ = -1;  // for size(), when the stream has no descriptor of its own
+  bool writing_ = false;  // made by adopt()
 
   // The stdio buffer must outlive the handle, which flushes through it when
   // it closes: members are destroyed in reverse order.

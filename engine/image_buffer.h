@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/row_arrival.h"
 #include "engine/scratch_buffer.h"
 
 namespace quorvant::engine {
@@ -88,6 +89,12 @@ class ImageBuffer {
   void shrink_palette(int32_t count);
 
   const ScratchBuffer& storage() const { return storage_; }
+
+  // While the picture is still being decoded into, a writer that starts
+  // early waits here until rows [0, rows) are final; false when the reader
+  // stopped before. A picture read whole answers true at once.
+  void arriving_through(RowArrival* arrival) { arrival_ = arrival; }
+  bool rows_ready(int32_t rows) const { return arrival_ == nullptr || arrival_->wait_for(rows); }
   bool flush() noexcept { return storage_.flush(); }
 
  private:
@@ -98,6 +105,7 @@ class ImageBuffer {
   ScratchBuffer storage_;
   std::vector<PaletteEntry> palette_;
   std::string failure_;
+  RowArrival* arrival_ = nullptr;  // not owned: the conversion's, while it reads and writes at once
 };
 
 // The picture as a writer needs it: `source` itself when it already has

@@ -66,7 +66,8 @@ std::vector<uint8_t> head_of(const SourceFile& source) {
 // reader that knew the file for its own but refused it (a 16-bit PNG, a
 // damaged JPEG header), or that it is not a picture at all.
 std::unique_ptr<ImageReader> accepting_reader(const SourceFile& source, ImageBuffer& target, std::string& why,
-                                              const ReadOptions& options, PictureNotes* notes) {
+                                              const ReadOptions& options, PictureNotes* notes,
+                                              const ProgressCallback& progress = nullptr) {
   why = kNotAPicture;
   bool explained = false;
   std::vector<ReaderEntry> readers(std::begin(kReaders), std::end(kReaders));
@@ -79,7 +80,7 @@ std::unique_ptr<ImageReader> accepting_reader(const SourceFile& source, ImageBuf
     std::unique_ptr<ImageReader> reader = entry.make();
     if (notes != nullptr) *notes = {};  // nothing of a reader that declined the file
     reader->set_read_options(options, notes);
-    if (reader->open(source, target, nullptr)) return reader;
+    if (reader->open(source, target, progress)) return reader;
     if (!explained && !reader->failure().empty()) {
       why = reader->failure();
       explained = true;
@@ -94,16 +95,30 @@ ResultCode load_picture(const std::string& path, ImageBuffer& target, std::strin
   return load_picture(SourceFile::open(path), target, reason);
 }
 
+std::unique_ptr<ImageReader> open_picture(const SourceFile& source, ImageBuffer& target, ResultCode& code,
+                                          std::string& why, const ReadOptions& options, PictureNotes* notes,
+                                          ProgressCallback progress) {
+  why = source.failure();
+  code = source.status();
+  if (code != kLoaded) return nullptr;
+  // The first reader that accepts the file decides the outcome; readers
+  // that decline it leave nothing in the notes.
+  std::unique_ptr<ImageReader> reader = accepting_reader(source, target, why, options, notes, progress);
+  if (!reader) code = kUnreadable;
+  return reader;
+}
+
+std::string read_failure(const ImageReader& reader) {
+  return reader.failure().empty() ? "damaged picture data" : reader.failure();
+}
+
 ResultCode load_picture(const SourceFile& source, ImageBuffer& target, std::string* reason, const ReadOptions& options,
                         PictureNotes* notes) {
-  std::string why = source.failure();
-  ResultCode code = source.status();
-  if (code == kLoaded) {
-    // The first reader that accepts the file decides the outcome; readers
-    // that decline it leave nothing in the notes.
-    const std::unique_ptr<ImageReader> reader = accepting_reader(source, target, why, options, notes);
-    code = reader && reader->read() ? kLoaded : kUnreadable;
-    if (reader && code != kLoaded) why = reader->failure().empty() ? "damaged picture data" : reader->failure();
+  std::string why;
+  ResultCode code = kUnreadable;
+  if (const std::unique_ptr<ImageReader> reader = open_picture(source, target, code, why, options, notes, nullptr)) {
+    code = reader->read() ? kLoaded : kUnreadable;
+    if (code != kLoaded) why = read_failure(*reader);
   }
   if (reason != nullptr) *reason = code == kLoaded ? std::string() : why;
   return code;

@@ -1,6 +1,7 @@
 // Loading any readable picture file into an image buffer.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,19 @@ ResultCode load_picture(const std::string& path, ImageBuffer& target, std::strin
 // its pixels goes into `notes` when options.notes asks for it.
 ResultCode load_picture(const SourceFile& source, ImageBuffer& target, std::string* reason = nullptr,
                         const ReadOptions& options = {}, PictureNotes* notes = nullptr);
+
+// The reader that accepts the file, open on it, for decoding into
+// `target` with read(): load_picture in two steps, for a caller that
+// starts on the header (or on the first rows, through `progress`) before
+// the picture is whole. Nothing when no reader accepts the file or the
+// file did not open: `why` then says why, and `code` is what load_picture
+// would answer.
+std::unique_ptr<ImageReader> open_picture(const SourceFile& source, ImageBuffer& target, ResultCode& code,
+                                          std::string& why, const ReadOptions& options, PictureNotes* notes,
+                                          ProgressCallback progress);
+
+// Why `reader` failed to read its file, in words.
+std::string read_failure(const ImageReader& reader);
 
 // What the reader that would load the file finds in its header, without
 // decoding the picture: nothing when no reader accepts the file, with

@@ -17,13 +17,42 @@ ReadOptions read_options_for(const ConvertOptions& options) {
   return read;
 }
 
+namespace {
+
+bool turns(const PictureNotes& notes, const ConvertOptions& options) {
+  return options.upright && notes.orientation != 1;
+}
+
+// Whether the colours are converted to sRGB, rather than kept (with their
+// profile or as they are).
+bool converts_colours(uint32_t bits, int32_t palette_count, const PictureNotes& notes, const ConvertOptions& options,
+                      TargetHolds holds) {
+  if (options.colour == ColourHandling::kAsStored || !colour::has_colour_space(notes)) return false;
+  // Every file these targets write is in colour: a grey picture's grey
+  // profile would not describe it, so its greys are made sRGB's instead.
+  const bool in_colour = bits != 8 || palette_count > 0;
+  return !(options.colour == ColourHandling::kProfile && holds.profile && in_colour);
+}
+
+bool flattens(uint32_t bits, const ConvertOptions& options, TargetHolds holds) {
+  return options.alpha && !holds.alpha && bits == 32;
+}
+
+}  // namespace
+
+bool prepare_changes_pixels(uint32_t bits, int32_t palette_count, const PictureNotes& notes,
+                            const ConvertOptions& options, TargetHolds holds) {
+  return turns(notes, options) || converts_colours(bits, palette_count, notes, options, holds) ||
+         flattens(bits, options, holds);
+}
+
 bool prepare_for_target(ImageBuffer& picture, const PictureNotes& notes, const ConvertOptions& options,
                         TargetHolds holds, Prepared& prepared, std::string& why) {
   prepared = {};
   PictureNotes& embedded = prepared.embedded;
   // Upright first: every later step works on the picture as it is shown.
   bool turned = false;
-  if (options.upright && notes.orientation != 1) {
+  if (turns(notes, options)) {
     if (!turn_upright(picture, notes.orientation, why)) return false;
     turned = true;
     prepared.as_stored = false;
@@ -31,22 +60,17 @@ bool prepare_for_target(ImageBuffer& picture, const PictureNotes& notes, const C
 
   // The colours: kept with their profile where the target holds one, else
   // converted to sRGB (alpha is carried through unchanged).
-  if (options.colour != ColourHandling::kAsStored && colour::has_colour_space(notes)) {
-    // Every file these targets write is in colour: a grey picture's grey
-    // profile would not describe it, so its greys are made sRGB's instead.
-    const bool in_colour = picture.bits() != 8 || picture.palette_count() > 0;
-    if (options.colour == ColourHandling::kProfile && holds.profile && in_colour) {
-      embedded.icc_profile = colour::profile_to_embed(notes);
-    } else {
-      if (!colour::convert_to_srgb(picture, notes, why)) return false;
-      prepared.as_stored = false;
-    }
+  if (converts_colours(picture.bits(), picture.palette_count(), notes, options, holds)) {
+    if (!colour::convert_to_srgb(picture, notes, why)) return false;
+    prepared.as_stored = false;
+  } else if (options.colour != ColourHandling::kAsStored && colour::has_colour_space(notes)) {
+    embedded.icc_profile = colour::profile_to_embed(notes);
   }
 
   // Transparency kept where the target holds it; elsewhere the picture is
   // put over the background rather than showing the colours stored under
   // transparent pixels.
-  if (options.alpha && !holds.alpha && picture.bits() == 32) {
+  if (flattens(picture.bits(), options, holds)) {
     if (!put_over_background(picture, options.background, why)) return false;
     prepared.as_stored = false;
   }

@@ -28,6 +28,13 @@ struct Prepared {
   bool as_stored = true;   // the pixels are the file's own: nothing turned, converted or flattened
 };
 
+// Whether preparing a picture of `bits` (and `palette_count`) read with
+// `notes` changes its pixels (turning, converting its colours, flattening
+// its transparency); when not, the picture goes to the writer as it was
+// read, and the writer may start on it while it is still being read.
+bool prepare_changes_pixels(uint32_t bits, int32_t palette_count, const PictureNotes& notes,
+                            const ConvertOptions& options, TargetHolds holds);
+
 // Prepares `picture`, read with `notes`, for a target that holds `holds`.
 // False, with `why`, when there is no room for a step's result or a
 // profile cannot be used.

@@ -1,11 +1,17 @@
 #include "engine/bmp/bmp_writer.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/bmp/bmp_layout.h"
 #include "engine/byte_order.h"
 
 namespace quorvant::engine::bmp {
+
+namespace {
+// The rows written at once: enough for few seeks, little memory.
+constexpr uint64_t kBlockBytes = uint64_t{1} << 20;
+}  // namespace
 
 WriterNeeds BmpWriter::needs(const WriteSettings& settings) const {
   WriterNeeds needs;
@@ -39,11 +45,23 @@ bool BmpWriter::write_body(File& file, const ImageBuffer& picture) {
   // Compression, image size, resolutions and colour counts all stay 0.
   if (!file.seek(0) || !file.write_all(header, sizeof header)) return false;
 
-  std::vector<uint8_t> stored(static_cast<size_t>(stride));  // the pad bytes at the end stay 0
-  for (int32_t i = 0; i < height; ++i) {
-    copy_swapping_red_and_blue(picture.row(height - 1 - i), stored.data(), width);
-    if (!file.write_all(stored.data(), stored.size())) return false;
-    row_written(i);
+  // Rows are stored bottom-up. They are taken from the top down, as a
+  // picture still being read delivers them, and each block of rows goes to
+  // its own place in the file: the block's rows in reverse order, the pad
+  // bytes at the end of each row 0.
+  const int32_t block_rows = static_cast<int32_t>(std::clamp<uint64_t>(kBlockBytes / stride, 1, height));
+  std::vector<uint8_t> block(static_cast<size_t>(stride) * static_cast<size_t>(block_rows));
+  for (int32_t top = 0; top < height; top += block_rows) {
+    const int32_t rows = std::min(block_rows, height - top);
+    for (int32_t i = 0; i < rows; ++i) {
+      const int32_t y = top + i;
+      if (!picture.rows_ready(y + 1)) return fail(kRowsNeverCame);
+      copy_swapping_red_and_blue(picture.row(y), block.data() + stride * static_cast<size_t>(rows - 1 - i), width);
+    }
+    // The block's lowest row is stored first.
+    const uint64_t at = kPixelOffset + stride * static_cast<uint64_t>(height - top - rows);
+    if (!file.seek(at) || !file.write_all(block.data(), stride * static_cast<size_t>(rows))) return false;
+    for (int32_t y = top; y < top + rows; ++y) row_written(y);
   }
   return true;
 }

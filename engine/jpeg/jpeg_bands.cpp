@@ -21,7 +21,8 @@ class Band {
 
   // Rows [first, end) into `target`; with `to_the_end`, on to the end
   // marker. False when the file fails, errors() saying how.
-  bool decode(uint64_t working_bytes, int32_t first, int32_t end, bool to_the_end, ImageBuffer& target) {
+  bool decode(uint64_t working_bytes, int32_t first, int32_t end, bool to_the_end, ImageBuffer& target,
+              const RowsDone* rows_done) {
     decompress_.err = codecs::install_errors(errors_, codecs::DamagedData::kFatal);
     if (setjmp(errors_.recovery) != 0) return false;
     created_ = true;
@@ -34,6 +35,7 @@ class Band {
     while (decompress_.output_scanline < static_cast<JDIMENSION>(end)) {
       JSAMPROW row = target.row(static_cast<int32_t>(decompress_.output_scanline));
       jpeg_read_scanlines(&decompress_, &row, 1);
+      if (rows_done != nullptr) (*rows_done)(static_cast<int32_t>(decompress_.output_scanline));
     }
     if (to_the_end) {
       jpeg_finish_decompress(&decompress_);
@@ -75,12 +77,13 @@ std::vector<int32_t> band_edges(int32_t height, int32_t row_group, unsigned band
 
 std::string decode_in_bands(const StreamOpener& open_stream, uint64_t working_bytes,
                             const std::vector<int32_t>& edges, ImageBuffer& target, WorkerPool& pool,
-                            const Refusal& refusal) {
+                            const Refusal& refusal, const RowsDone& first_rows) {
   const size_t bands = edges.size() - 1;
   std::vector<std::optional<std::string>> failures(bands);
   pool.run(bands, [&](size_t k) {
     Band band(open_stream());
-    if (!band.decode(working_bytes, edges[k], edges[k + 1], k + 1 == bands, target)) {
+    const RowsDone* rows_done = k == 0 && first_rows ? &first_rows : nullptr;
+    if (!band.decode(working_bytes, edges[k], edges[k + 1], k + 1 == bands, target, rows_done)) {
       failures[k] = refusal(band.errors());
     }
   });

@@ -38,10 +38,13 @@ using StreamOpener = std::function<File()>;
 // `working_bytes`, as the picture's own may. The last band reads on to the
 // end marker, as a whole decode does. Empty when every band is done;
 // otherwise why the first band that failed (in the order of the bands)
-// failed, in the words of `refusal`.
+// failed, in the words of `refusal`. The first band reports each row it
+// has decoded to `first_rows` (the rows from the top that are final), from
+// whichever thread runs it.
 using Refusal = std::function<std::string(const codecs::JpegErrors&)>;
+using RowsDone = std::function<void(int32_t rows)>;
 std::string decode_in_bands(const StreamOpener& open_stream, uint64_t working_bytes,
                             const std::vector<int32_t>& edges, ImageBuffer& target, WorkerPool& pool,
-                            const Refusal& refusal);
+                            const Refusal& refusal, const RowsDone& first_rows = nullptr);
 
 }  // namespace quorvant::engine::jpeg

@@ -324,7 +324,8 @@ bool JpegReader::decode_in_bands() {
                                           band_source_name_);
       },
       working_bytes_, edges, *target_, WorkerPool::shared(),
-      [this](const codecs::JpegErrors& errors) { return refusal_of(errors); });
+      [this](const codecs::JpegErrors& errors) { return refusal_of(errors); },
+      [this](int32_t rows) { report_progress(progress_, kPhaseReading, rows, height_); });
   if (!failure.empty()) return fail(failure);
   report_progress(progress_, kPhaseReading, height_, height_);
   return true;

@@ -31,6 +31,9 @@ class JpegReader final : public FileReader {
   // files of several scans (progressive ones among them) keep while they are
   // decoded, and the library's row buffers.
   PictureHeader header() const override;
+  // Rows come out final from the top, and the notes are read with the
+  // header.
+  bool delivers_rows_in_order() const override { return true; }
 
  private:
   // Accepts files that start with 0xFF 0xD8, whose header libjpeg reads and

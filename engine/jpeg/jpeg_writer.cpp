@@ -58,6 +58,7 @@ bool JpegWriter::compress(File& file, const ImageBuffer& picture) {
   if (wanted.embedded != nullptr) write_note_segments(compress_, *wanted.embedded);
 
   while (compress_.next_scanline < compress_.image_height) {
+    if (!picture.rows_ready(static_cast<int32_t>(compress_.next_scanline) + 1)) return fail(kRowsNeverCame);
     // libjpeg takes non-const rows but only reads them.
     JSAMPROW row = const_cast<JSAMPROW>(picture.row(static_cast<int32_t>(compress_.next_scanline)));
     jpeg_write_scanlines(&compress_, &row, 1);

@@ -12,6 +12,7 @@ class JpegWriter final : public FileWriter {
   // Colour takes 24 bits, grey 8-bit grey levels; libjpeg describes at most
   // 65500 pixels a side.
   WriterNeeds needs(const WriteSettings& settings) const override;
+  bool takes_rows_as_they_arrive() const override { return true; }
   // Optimised Huffman tables take two passes over every coefficient of the
   // picture, which libjpeg keeps in memory.
   uint64_t working_memory(const WriteSettings& settings, int32_t width, int32_t height) const override;

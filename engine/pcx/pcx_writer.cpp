@@ -40,6 +40,7 @@ bool PcxWriter::write_body(File& file, const ImageBuffer& picture) {
   uint8_t* green = red + bytes_per_line;
   uint8_t* blue = green + bytes_per_line;
   for (int32_t y = 0; y < height; ++y) {
+    if (!picture.rows_ready(y + 1)) return fail(kRowsNeverCame);
     const uint8_t* in = picture.row(y);
     for (int32_t x = 0; x < width; ++x, in += 3) {
       red[x] = in[0];

@@ -50,6 +50,7 @@ bool PicWriter::write_body(File& file, const ImageBuffer& picture) {
   if (!file.seek(0) || !file.write_all(header, sizeof header)) return false;
 
   for (int32_t y = 0; y < height; ++y) {
+    if (!picture.rows_ready(y + 1)) return fail(kRowsNeverCame);
     if (!file.write_all(picture.row(y), picture.stride())) return false;
     row_written(y);
   }

@@ -12,6 +12,7 @@ class PicWriter final : public FileWriter {
   // 24 bits (settings.bits must say so), at most 65535 pixels a side
   // (16-bit size fields).
   WriterNeeds needs(const WriteSettings& settings) const override;
+  bool takes_rows_as_they_arrive() const override { return true; }
 
  private:
   bool write_body(File& file, const ImageBuffer& picture) override;

@@ -54,6 +54,7 @@ bool PnmWriter::write_plain(File& file, const ImageBuffer& picture) {
   PlainText text(file, picture.stride() * 4);
   int counter = 0;
   for (int32_t y = 0; y < height; ++y) {
+    if (!picture.rows_ready(y + 1)) return fail(kRowsNeverCame);
     const uint8_t* p = picture.row(y);
     for (int32_t x = 0; x < width; ++x) {
       if (kind == PnmKind::kColour) {
@@ -82,6 +83,7 @@ bool PnmWriter::write_plain(File& file, const ImageBuffer& picture) {
 
 bool PnmWriter::write_raw(File& file, const ImageBuffer& picture) {
   for (int32_t y = 0; y < picture.height(); ++y) {
+    if (!picture.rows_ready(y + 1)) return fail(kRowsNeverCame);
     if (!file.write_all(picture.row(y), picture.stride())) return false;
     row_written(y);
   }

@@ -14,6 +14,7 @@ class PnmWriter final : public FileWriter {
   // palette picture is converted through its colours: indices never reach
   // the file). An unknown kind fails before the file is created.
   WriterNeeds needs(const WriteSettings& settings) const override;
+  bool takes_rows_as_they_arrive() const override { return true; }
 
  private:
   bool write_body(File& file, const ImageBuffer& picture) override;

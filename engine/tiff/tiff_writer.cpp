@@ -87,6 +87,7 @@ bool TiffWriter::write_rows() {
   const auto scanline_size = static_cast<size_t>(std::max<tmsize_t>(TIFFScanlineSize(tiff_), 0));
   std::vector<uint8_t> scanline(std::max(scanline_size, stride) + 4, 0);
   for (uint32_t y = 0; y < height; ++y) {
+    if (!picture.rows_ready(static_cast<int32_t>(y) + 1)) return fail(kRowsNeverCame);
     const uint8_t* row = picture.row(static_cast<int32_t>(y));
     if (alpha) {
       // Alpha, red, green, blue in memory; red, green, blue, alpha in the file.

@@ -18,6 +18,7 @@ class TiffWriter final : public ImageWriter {
   // settings.bits 8 (grey levels), 24 or 32 (alpha, red, green, blue),
   // else it fails before the file is created.
   WriterNeeds needs(const WriteSettings& settings) const override;
+  bool takes_rows_as_they_arrive() const override { return true; }
 
  private:
   bool start(UniqueFd file, const ImageBuffer& picture, const WriteSettings& settings,

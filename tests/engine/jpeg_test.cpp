@@ -9,6 +9,7 @@
 #include "engine/jpeg/jpeg_reader.h"
 #include "engine/jpeg/jpeg_writer.h"
 #include "engine/loader.h"
+#include "engine/worker_pool.h"
 #include "tests/engine/engine_test_support.h"
 #include "tests/support/test_support.h"
 
@@ -132,6 +133,40 @@ TEST_F(JpegTest, LargePicturesReadInBandsAsTheLibraryDecodesThem) {
   ImageBuffer cut;
   EXPECT_EQ(load_picture(stored("cut.jpg", bytes), cut, &reason), kUnreadable);
   EXPECT_NE(reason.find("damaged JPEG data"), std::string::npos) << reason;
+}
+
+// With a helper free, a writer that takes rows as they come starts while
+// the JPEG is decoded; it writes the bytes it writes from a picture read
+// whole (one thread), for every target. A file cut short fails as damaged
+// and leaves no output and no scratch file behind.
+TEST_F(JpegTest, WritingWhileReadingWritesTheBytesOfAPictureReadWhole) {
+  WorkerPool& pool = WorkerPool::shared();
+  ASSERT_GT(pool.cores(), 1u) << "no second core to write on while reading";
+  const std::string source = files_.file("source.ppm");
+  testing::run_tool("convert-im6.q16 -seed 4 -size 301x203 plasma:fractal " + testing::shell_quote(source));
+  const std::string path = files_.file("source.jpg");
+  testing::run_tool("cjpeg -outfile " + testing::shell_quote(path) + " " + testing::shell_quote(source));
+  auto converted = [&](TargetFormat format, unsigned threads) {
+    pool.limit_busy_threads(threads);
+    const std::string out = files_.file("out-" + std::to_string(threads));
+    const Conversion done = convert_picture(format, path, out);
+    pool.limit_busy_threads(pool.cores());
+    EXPECT_EQ(done.code, kWritten) << done.reason;
+    return read_bytes(out);
+  };
+  for (const TargetFormat format : {TargetFormat::kBmp, TargetFormat::kPpm, TargetFormat::kPic, TargetFormat::kPcx,
+                                    TargetFormat::kTif, TargetFormat::kJpg, TargetFormat::kPgm, TargetFormat::kPng}) {
+    EXPECT_TRUE(converted(format, pool.cores()) == converted(format, 1)) << describe(format).name;
+  }
+
+  std::vector<uint8_t> bytes = read_bytes(path);
+  bytes.resize(bytes.size() / 2);
+  const std::string out = files_.file("cut.bmp");
+  const Conversion cut = convert_picture(TargetFormat::kBmp, stored("cut.jpg", bytes), out);
+  EXPECT_EQ(cut.code, kUnreadable);
+  EXPECT_NE(cut.reason.find("damaged JPEG data"), std::string::npos) << cut.reason;
+  EXPECT_FALSE(testing::file_exists(out));
+  EXPECT_TRUE(scratch_.files().empty());
 }
 
 // Band edges: from 0 to the height, on whole row groups, later bands
