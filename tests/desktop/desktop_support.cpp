@@ -309,8 +309,18 @@ AccessibilityBus::AccessibilityBus(const VirtualDisplay& display, const std::str
     : folder_(folder), display_(display.name()) {
   const std::string socket = folder + "/session-bus";
   address_ = "unix:path=" + socket;
+  // The accessibility bus puts its socket under the home or runtime
+  // folder: the test's own, so that no other bus of the machine is met.
+  const std::string runtime = folder + "/at-spi-runtime";
+  fs::create_directories(runtime);
+  fs::permissions(runtime, fs::perms::owner_all);
   std::vector<std::string> environment = own_environment();
+  std::erase_if(environment, [](const std::string& entry) {
+    return entry.starts_with("HOME=") || entry.starts_with("XDG_RUNTIME_DIR=");
+  });
   environment.push_back("DISPLAY=" + display_);
+  environment.push_back("HOME=" + folder);
+  environment.push_back("XDG_RUNTIME_DIR=" + runtime);
   bus_ = spawn({"dbus-daemon", "--session", "--nofork", "--address=" + address_}, environment,
                folder + "/session-bus.log", folder);
   if (!within(kScreenLimit, [&] { return fs::exists(socket); })) {
