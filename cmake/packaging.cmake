@@ -38,6 +38,8 @@ if(NOT QUORVANT_MAINTAINER)
 endif()
 
 install(TARGETS quorvant-convert RUNTIME DESTINATION bin COMPONENT convert)
+install(TARGETS quorvant_more_formats LIBRARY DESTINATION lib/quorvant COMPONENT convert)
+set_target_properties(quorvant-convert PROPERTIES INSTALL_RPATH "\$ORIGIN/../lib/quorvant")
 install(TARGETS quorvant RUNTIME DESTINATION bin COMPONENT window)
 install(TARGETS quorvant_system LIBRARY DESTINATION lib/quorvant COMPONENT window)
 set_target_properties(quorvant PROPERTIES INSTALL_RPATH "\$ORIGIN/../lib/quorvant")

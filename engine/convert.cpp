@@ -6,14 +6,13 @@
 #include <string>
 #include <thread>
 
-#include "engine/avif/avif_writer.h"
 #include "engine/bmp/bmp_writer.h"
 #include "engine/codec.h"
 #include "engine/image_buffer.h"
 #include "engine/row_arrival.h"
 #include "engine/jpeg/jpeg_writer.h"
-#include "engine/jxl/jxl_writer.h"
 #include "engine/loader.h"
+#include "engine/more_formats.h"
 #include "engine/target_preparation.h"
 #include "engine/worker_pool.h"
 #include "engine/pcx/pcx_writer.h"
@@ -22,7 +21,6 @@
 #include "engine/pnm/pnm_writer.h"
 #include "engine/sgi/sgi_writer.h"
 #include "engine/tiff/tiff_writer.h"
-#include "engine/webp/webp_writer.h"
 
 namespace quorvant::engine {
 
@@ -115,10 +113,10 @@ constexpr Recipe kRecipes[] = {
        return s;
      },
      tif_holds},
-    // The command line's own targets.
-    {TargetFormat::kWebp, modern_options, &make_writer<webp::WebpWriter>, modern_settings, modern_holds},
-    {TargetFormat::kAvif, modern_options, &make_writer<avif::AvifWriter>, modern_settings, modern_holds},
-    {TargetFormat::kJxl, modern_options, &make_writer<jxl::JxlWriter>, modern_settings, modern_holds},
+    // The command line's own targets, written by the module of more formats.
+    {TargetFormat::kWebp, modern_options, &more_formats::webp_writer, modern_settings, modern_holds},
+    {TargetFormat::kAvif, modern_options, &more_formats::avif_writer, modern_settings, modern_holds},
+    {TargetFormat::kJxl, modern_options, &more_formats::jxl_writer, modern_settings, modern_holds},
 };
 constexpr bool recipes_in_format_order() {
   for (size_t i = 0; i < std::size(kRecipes); ++i) {
@@ -244,6 +242,7 @@ Conversion convert_picture(TargetFormat format, const SourceFile& source, const 
   // The rows the reader has decoded so far, for a writer that starts early.
   RowArrival arrival;
   const std::unique_ptr<ImageWriter> writer = recipe.make();
+  if (!writer) return failed(kWriteFailed, more_formats::unavailable());
   try {
     ResultCode code = kUnreadable;
     std::string why;
@@ -271,6 +270,7 @@ uint64_t conversion_memory(TargetFormat format, const PictureHeader& header, con
   const Recipe& recipe = kRecipes[static_cast<int>(format)];
   if (recipe.make == nullptr) return 0;
   const std::unique_ptr<ImageWriter> writer = recipe.make();
+  if (!writer) return 0;  // nothing will be written: the conversion fails before it reads
   const WriteSettings settings = recipe.settings(options);
   const WriterNeeds needs = writer->needs(settings);
   const auto pixels = static_cast<uint64_t>(header.width) * static_cast<uint64_t>(header.height);

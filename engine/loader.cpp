@@ -5,18 +5,14 @@
 #include <new>
 #include <vector>
 
-#include "engine/avif/avif_reader.h"
 #include "engine/bmp/bmp_reader.h"
 #include "engine/format_signatures.h"
-#include "engine/gif/gif_reader.h"
-#include "engine/heif/heif_reader.h"
 #include "engine/jpeg/jpeg_reader.h"
-#include "engine/jxl/jxl_reader.h"
+#include "engine/more_formats.h"
 #include "engine/pcx/pcx_reader.h"
 #include "engine/photocd/photocd_reader.h"
 #include "engine/png/png_reader.h"
 #include "engine/tiff/tiff_reader.h"
-#include "engine/webp/webp_reader.h"
 
 namespace quorvant::engine {
 
@@ -46,11 +42,12 @@ constexpr ReaderEntry kReaders[] = {
 };
 
 // Offered after those, and only when more kinds of files are asked for
-// (the command line; the window reads what it always has).
+// (the command line; the window reads what it always has). Their readers
+// are in a module opened only when a file's first bytes call for one.
 constexpr ReaderEntry kMoreReaders[] = {
-    {&make_reader<webp::WebpReader>, looks_like_webp}, {&make_reader<gif::GifReader>, looks_like_gif},
-    {&make_reader<avif::AvifReader>, looks_like_heif}, {&make_reader<heif::HeifReader>, looks_like_heif},
-    {&make_reader<jxl::JxlReader>, looks_like_jxl},
+    {&more_formats::webp_reader, looks_like_webp}, {&more_formats::gif_reader, looks_like_gif},
+    {&more_formats::avif_reader, looks_like_heif}, {&more_formats::heif_reader, looks_like_heif},
+    {&more_formats::jxl_reader, looks_like_jxl},
 };
 
 std::vector<uint8_t> head_of(const SourceFile& source) {
@@ -78,6 +75,11 @@ std::unique_ptr<ImageReader> accepting_reader(const SourceFile& source, ImageBuf
   for (const ReaderEntry& entry : readers) {
     if (!entry.looks_like(head)) continue;
     std::unique_ptr<ImageReader> reader = entry.make();
+    if (!reader) {  // the module of more formats cannot be opened
+      if (!explained) why = more_formats::unavailable();
+      explained = true;
+      continue;
+    }
     if (notes != nullptr) *notes = {};  // nothing of a reader that declined the file
     reader->set_read_options(options, notes);
     if (reader->open(source, target, progress)) return reader;

@@ -396,6 +396,26 @@ TEST_F(CommandLineTest, VersionIsThePackagesVersion) {
   EXPECT_EQ(r.out, "quorvant-convert " QUORVANT_VERSION "\n");
 }
 
+// The libraries of WebP, GIF, AVIF, HEIC and JPEG XL are loaded only for a
+// file or target of theirs: the program itself needs none of them, and a
+// JPEG converted to PNG loads none, while a WebP source opens the module.
+TEST_F(CommandLineTest, TheLibrariesOfMoreFormatsLoadOnlyWhenNeeded) {
+  const std::string needed = testing::run_command("readelf -d " + shell_quote(QUORVANT_CONVERT)).out;
+  ASSERT_NE(needed.find("NEEDED"), std::string::npos) << needed;
+  for (const char* library : {"libjxl", "libheif", "libavif", "libwebp", "libgif"}) {
+    EXPECT_EQ(needed.find(library), std::string::npos) << library;
+  }
+  const testing::TempFolder out;
+  auto loaded = [&](const std::string& source) {
+    return testing::run_command("LD_DEBUG=files " + shell_quote(QUORVANT_CONVERT) + " --to png -q --overwrite -o " +
+                                shell_quote(out.path()) + " " + shell_quote(source) + " 2>&1 >/dev/null")
+        .out;
+  };
+  EXPECT_EQ(loaded(testing::corpus("jpeg/testorig.jpg")).find("libquorvant_more_formats"), std::string::npos);
+  const std::string webp = loaded(std::string(QUORVANT_SOURCE_DIR) + "/tests/bad-files/webp/lossy-whole.webp");
+  EXPECT_NE(webp.find("libquorvant_more_formats"), std::string::npos) << webp.substr(0, 2000);
+}
+
 // Every option --help names is in the manual page, the bash completion and
 // the README's table, and they name no option the program lacks.
 TEST_F(CommandLineTest, HelpManualCompletionAndReadmeNameTheSameOptions) {
