@@ -2,7 +2,10 @@
 
 #include <dlfcn.h>
 
+#include <filesystem>
 #include <mutex>
+#include <system_error>
+#include <vector>
 
 namespace quorvant::engine::more_formats {
 
@@ -13,13 +16,35 @@ struct Module {
   std::string failure;  // why it could not be opened
 };
 
+// Where the module may be: installed, in lib/quorvant beside the program's
+// bin folder; in a build, beside the program or one folder up (the tests'
+// programs are in a folder of their own); else wherever the program's run
+// path and the system's search find it. The places are named in full: a
+// sanitizer's dlopen searches no run path of the program.
+std::vector<std::string> places() {
+  std::vector<std::string> candidates;
+  std::error_code error;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (!error) {
+    const std::filesystem::path folder = program.parent_path();
+    for (const std::filesystem::path& place : {folder / "../lib/quorvant", folder, folder / ".."}) {
+      candidates.push_back((place / kModuleFile).string());
+    }
+  }
+  candidates.emplace_back(kModuleFile);
+  return candidates;
+}
+
 // Opened once, by whichever conversion first needs it, and never closed:
 // the readers and writers it makes may be alive until the process ends.
 const Module& module() {
   static Module opened;
   static std::once_flag once;
   std::call_once(once, [] {
-    void* handle = ::dlopen(kModuleFile, RTLD_NOW | RTLD_LOCAL);
+    void* handle = nullptr;
+    for (const std::string& place : places()) {
+      if ((handle = ::dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL)) != nullptr) break;
+    }
     if (handle == nullptr) {
       const char* error = ::dlerror();
       opened.failure = std::string("the module of the WebP, GIF, AVIF, HEIC and JPEG XL formats cannot be opened: ") +

@@ -29,8 +29,8 @@ struct Table {
   std::unique_ptr<ImageWriter> (*jxl_writer)();
 };
 
-// The module's file, found beside the programs in a build and through the
-// programs' run path once installed; the function that gives its table.
+// The module's file, found beside the programs in a build and in
+// lib/quorvant once installed; the function that gives its table.
 inline constexpr char kModuleFile[] = "libquorvant_more_formats.so";
 inline constexpr char kTableFunction[] = "quorvant_more_formats_table";
 
