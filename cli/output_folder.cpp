@@ -32,7 +32,7 @@ OutputFolder::OutputFolder(OutputFolder&& other) noexcept
     : fd_(std::move(other.fd_)), path_(std::move(other.path_)), cleaned_(std::move(other.cleaned_)) {}
 
 engine::UniqueFd OutputFolder::below(const std::string& relative, std::string& why) {
-  engine::UniqueFd folder(::fcntl(fd_.get(), F_DUPFD_CLOEXEC, 0));
+  engine::UniqueFd folder = fd_.duplicate();
   for (const std::filesystem::path& part : std::filesystem::path(relative)) {
     const std::string name = part.string();
     if (!folder || name.empty() || name == ".") continue;

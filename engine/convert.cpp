@@ -128,6 +128,14 @@ static_assert(recipes_in_format_order(), "one recipe per target format, indexed 
 
 Conversion failed(ResultCode code, std::string reason) { return {code, std::move(reason)}; }
 
+// The recipe's settings for a picture of `bits`: transparency is written
+// where the target holds it and the picture has it.
+WriteSettings settings_for(const Recipe& recipe, const ConvertOptions& options, uint32_t bits) {
+  WriteSettings settings = recipe.settings(options);
+  if (options.alpha && recipe.holds(options).alpha && bits == 32) settings.bits = 32;
+  return settings;
+}
+
 // The second half of a conversion: the picture read with `notes` prepared
 // for the target and written. While the picture is still being read, only
 // a preparation that leaves its pixels as they are may come here.
@@ -144,8 +152,7 @@ Conversion prepare_and_write(ImageBuffer& loaded, const PictureNotes& notes, con
     if (std::string why; !prepare_for_target(loaded, notes, options, holds, prepared, why)) {
       return failed(kWriteFailed, why);
     }
-    WriteSettings settings = recipe.settings(options);
-    if (options.alpha && holds.alpha && loaded.bits() == 32) settings.bits = 32;
+    WriteSettings settings = settings_for(recipe, options, loaded.bits());
     // A JPEG whose pixels go on as stored can be recompressed as it is;
     // its own metadata then stays with it, so not when any is to go.
     if (format == TargetFormat::kJxl && options.lossless && prepared.as_stored &&
@@ -176,13 +183,10 @@ bool writes_while_reading(const ImageReader& reader, const ImageWriter& writer, 
                           const ConvertOptions& options, TargetFormat format) {
   if (!reader.delivers_rows_in_order() || !writer.takes_rows_as_they_arrive()) return false;
   const Recipe& recipe = kRecipes[static_cast<int>(format)];
-  const TargetHolds holds = recipe.holds(options);
   const uint32_t bits = reader.header().bits;
-  WriteSettings settings = recipe.settings(options);
-  if (options.alpha && holds.alpha && bits == 32) settings.bits = 32;
-  const WriterNeeds needs = writer.needs(settings);
+  const WriterNeeds needs = writer.needs(settings_for(recipe, options, bits));
   return needs.valid && bits != 8 && needs.bits == bits && needs.palette_count == 0 &&
-         !prepare_changes_pixels(bits, 0, notes, options, holds);
+         !prepare_changes_pixels(bits, 0, notes, options, recipe.holds(options));
 }
 
 // Reads on this thread while the writer, on a thread of its own, writes

@@ -47,13 +47,7 @@ SourceFile SourceFile::open(const std::string& path) {
   return source;
 }
 
-UniqueFd SourceFile::duplicate() const {
-  if (!fd_) {
-    errno = EBADF;
-    return UniqueFd();
-  }
-  return UniqueFd(::fcntl(fd_.get(), F_DUPFD_CLOEXEC, 0));
-}
+UniqueFd SourceFile::duplicate() const { return fd_.duplicate(); }
 
 File SourceFile::stream() const { return File::read_at_own_position(duplicate(), path_); }
 

@@ -1,6 +1,5 @@
 #include "engine/jpeg/jpeg_reader.h"
 
-#include <fcntl.h>
 #include <jerror.h>
 
 #include <algorithm>
@@ -293,10 +292,10 @@ bool JpegReader::decode_rows() {
   std::memcpy(target_->row(0), first_row_.data(), stride);
   first_row_ = {};
   report_progress(progress_, kPhaseReading, 1, height_);
-  if (band_source_ && WorkerPool::shared().idle_helpers() > 0) {
+  if (const unsigned helpers = band_source_ ? WorkerPool::shared().idle_helpers() : 0; helpers > 0) {
     // The bands decode every row with decompressors of their own.
     jpeg_abort_decompress(&decompress_);
-    return decode_in_bands();
+    return decode_in_bands(helpers + 1);
   }
   // The other rows go straight into the picture: libjpeg's RGB order and its
   // one byte per grey pixel are the buffer's own layouts. CMYK rows pass
@@ -314,14 +313,12 @@ bool JpegReader::decode_rows() {
   return true;
 }
 
-bool JpegReader::decode_in_bands() {
-  const unsigned helpers = WorkerPool::shared().idle_helpers();
+bool JpegReader::decode_in_bands(unsigned bands) {
   const int32_t row_group = decompress_.max_v_samp_factor * decompress_.min_DCT_scaled_size;
-  const std::vector<int32_t> edges = jpeg::band_edges(height_, row_group, std::max(helpers, 1u) + 1);
+  const std::vector<int32_t> edges = jpeg::band_edges(height_, row_group, bands);
   const std::string failure = jpeg::decode_in_bands(
       [this] {
-        return File::read_at_own_position(UniqueFd(::fcntl(band_source_.get(), F_DUPFD_CLOEXEC, 0)),
-                                          band_source_name_);
+        return File::read_at_own_position(band_source_.duplicate(), band_source_name_);
       },
       working_bytes_, edges, *target_, WorkerPool::shared(),
       [this](const codecs::JpegErrors& errors) { return refusal_of(errors); },

@@ -60,9 +60,10 @@ class JpegReader final : public FileReader {
   // Whether the file may be decoded in bands on several threads: one
   // Huffman-coded scan, a picture large enough to gain from it.
   bool bands_pay_off();
-  // Decodes the whole picture again in bands, each with a decompressor of
-  // its own, once the file's own has stopped; false when a band fails.
-  bool decode_in_bands();
+  // Decodes the whole picture again in `bands` bands, each with a
+  // decompressor of its own, once the file's own has stopped; false when a
+  // band fails.
+  bool decode_in_bands(unsigned bands);
   // Fails the operation when a file of several scans ended before its
   // last scan.
   void check_scans_complete();
