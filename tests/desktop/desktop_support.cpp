@@ -327,8 +327,8 @@ AccessibilityBus::AccessibilityBus(const VirtualDisplay& display, const std::str
     throw std::runtime_error("the session bus did not start: see " + folder + "/session-bus.log");
   }
   environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + address_);
-  launcher_ = spawn({"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"}, environment,
-                    folder + "/at-spi.log", folder);
+  launcher_ =
+      spawn({"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"}, environment, folder + "/at-spi.log", folder);
 }
 
 AccessibilityBus::~AccessibilityBus() {
@@ -342,9 +342,9 @@ bool AccessibilityBus::Object::has(const std::vector<std::string>& list, const s
 
 std::vector<AccessibilityBus::Object> AccessibilityBus::objects() const {
   const std::string script = (fs::path(__FILE__).parent_path() / "accessible-tree").string();
-  const CommandResult listed = run_command("DISPLAY=" + display_ + " DBUS_SESSION_BUS_ADDRESS=" +
-                                           shell_quote(address_) + " timeout 60 /usr/bin/python3 " +
-                                           shell_quote(script) + " 2>>" + shell_quote(folder_ + "/at-spi.log"));
+  const CommandResult listed = run_command(
+      "DISPLAY=" + display_ + " DBUS_SESSION_BUS_ADDRESS=" + shell_quote(address_) + " timeout 60 /usr/bin/python3 " +
+      shell_quote(script) + " 2>>" + shell_quote(folder_ + "/at-spi.log"));
   std::vector<Object> objects;
   auto split = [](const std::string& text, char at) {
     std::vector<std::string> parts;
@@ -356,8 +356,8 @@ std::vector<AccessibilityBus::Object> AccessibilityBus::objects() const {
     std::vector<std::string> fields = split(line, '\t');
     if (fields.size() < 4) continue;
     fields.resize(6);
-    objects.push_back({std::stoi(fields[0]), fields[1], fields[2], fields[3], split(fields[4], ','),
-                       split(fields[5], ',')});
+    objects.push_back(
+        {std::stoi(fields[0]), fields[1], fields[2], fields[3], split(fields[4], ','), split(fields[5], ',')});
   }
   return objects;
 }
@@ -471,6 +471,13 @@ Screenshot ConverterOnDisplay::screenshot() const {
   shot.window_left = left_;
   shot.window_top = top_;
   return shot;
+}
+
+bool ConverterOnDisplay::waits_until(Screenshot& shot, const std::function<bool(const Screenshot&)>& shows) const {
+  return within(kScreenLimit, [&] {
+    shot = screenshot();
+    return shows(shot);
+  });
 }
 
 std::string ConverterOnDisplay::keep(const Screenshot& shot, const std::string& name) const {

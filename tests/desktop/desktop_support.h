@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -162,6 +163,9 @@ class ConverterOnDisplay {
   std::string thread_stacks() const;
 
   Screenshot screenshot() const;
+  // Takes screenshots into `shot` until `shows` holds of one; false when
+  // none did within the screen's time limit.
+  bool waits_until(Screenshot& shot, const std::function<bool(const Screenshot&)>& shows) const;
   // Writes `shot` beside the other kept screenshots and says where, for the
   // message of a failed check.
   std::string keep(const Screenshot& shot, const std::string& name) const;

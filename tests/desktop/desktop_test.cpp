@@ -63,11 +63,8 @@ struct Converter : ::testing::Test {
   void choose_listed_folder(const std::string& pictures) {
     ASSERT_TRUE(program.choose_folder(pictures));
     Screenshot shot;
-    ASSERT_TRUE(within(kScreenLimit,
-                       [&] {
-                         shot = program.screenshot();
-                         return shot.alike_lines(layout::kFileList, kPathColumns) != 0;
-                       }))
+    ASSERT_TRUE(program.waits_until(
+        shot, [&](const Screenshot& seen) { return seen.alike_lines(layout::kFileList, kPathColumns) != 0; }))
         << "the list shows the folder's pictures\n"
         << program.keep(shot, "listed");
   }
@@ -78,11 +75,7 @@ struct Converter : ::testing::Test {
     const Screenshot before = program.screenshot();
     click(box);
     Screenshot after;
-    ASSERT_TRUE(within(kScreenLimit,
-                       [&] {
-                         after = program.screenshot();
-                         return !after.same(before, box);
-                       }))
+    ASSERT_TRUE(program.waits_until(after, [&](const Screenshot& seen) { return !seen.same(before, box); }))
         << "the box shows it is chosen\n"
         << program.keep(after, "chosen");
   }
@@ -94,11 +87,8 @@ TEST_F(Converter, ChoosingAFolderListsItsPictures) {
   ASSERT_EQ(before.alike_lines(layout::kFileList, kPathColumns), 0) << program.keep(before, "empty-list");
   ASSERT_TRUE(program.choose_folder(pictures));
   Screenshot after;
-  EXPECT_TRUE(within(kScreenLimit,
-                     [&] {
-                       after = program.screenshot();
-                       return after.alike_lines(layout::kFileList, kPathColumns) == 3;
-                     }))
+  EXPECT_TRUE(program.waits_until(
+      after, [&](const Screenshot& seen) { return seen.alike_lines(layout::kFileList, kPathColumns) == 3; }))
       << "one line per picture in the list, found " << after.alike_lines(layout::kFileList, kPathColumns) << "\n"
       << program.keep(after, "listed");
 }
@@ -116,27 +106,18 @@ TEST_F(Converter, DraggingTheQualitySliderShowsTheNewValueAtOnce) {
   program.press();
   for (int x = slider.left + 130; x >= slider.left + 70; x -= 10) program.move_to(x, y);
   Screenshot dragging;
-  const bool thumb_moved = within(kScreenLimit, [&] {
-    dragging = program.screenshot();
-    return !dragging.same(before, slider);
-  });
+  const bool thumb_moved =
+      program.waits_until(dragging, [&](const Screenshot& seen) { return !seen.same(before, slider); });
   ASSERT_TRUE(thumb_moved) << "the thumb follows the mouse\n" << program.keep(dragging, "dragging");
-  EXPECT_TRUE(within(kScreenLimit,
-                     [&] {
-                       dragging = program.screenshot();
-                       return !dragging.same(before, label);
-                     }))
+  EXPECT_TRUE(program.waits_until(dragging, [&](const Screenshot& seen) { return !seen.same(before, label); }))
       << "the label shows the new value while the button is still down\n"
       << program.keep(dragging, "dragging");
 
   for (int x = slider.left + 60; x >= slider.left - 10; x -= 10) program.move_to(x, y);
   program.release();
   Screenshot released;
-  EXPECT_TRUE(within(kScreenLimit,
-                     [&] {
-                       released = program.screenshot();
-                       return !released.same(dragging, label) && !released.same(before, label);
-                     }))
+  EXPECT_TRUE(program.waits_until(
+      released, [&](const Screenshot& seen) { return !seen.same(dragging, label) && !seen.same(before, label); }))
       << "the label shows 1 度 at the left end, not 75 度 nor the value on the way\n"
       << program.keep(released, "released");
 }
@@ -149,31 +130,21 @@ TEST_F(Converter, TheKeyboardFocusShowsOnceAKeyIsPressed) {
   program.focus(program.window());
   program.key("Down");  // the empty list holds the focus: nothing to move to
   Screenshot shot;
-  EXPECT_TRUE(within(kScreenLimit,
-                     [&] {
-                       shot = program.screenshot();
-                       return !shot.same(start, layout::kFileList);
-                     }))
+  EXPECT_TRUE(program.waits_until(shot, [&](const Screenshot& seen) { return !seen.same(start, layout::kFileList); }))
       << "the empty list draws its focus rectangle\n"
       << program.keep(shot, "empty-list-focus");
 
   program.key("Tab");
-  EXPECT_TRUE(within(kScreenLimit,
-                     [&] {
-                       shot = program.screenshot();
-                       return shot.dark_pixels(layout::kFolderBox) > 0;
-                     }))
+  EXPECT_TRUE(
+      program.waits_until(shot, [&](const Screenshot& seen) { return seen.dark_pixels(layout::kFolderBox) > 0; }))
       << "the empty read-only folder box shows its caret\n"
       << program.keep(shot, "folder-box-caret");
 
   program.key("shift+Tab");
   program.key("shift+Tab");  // back over the list to 转换多个图片
   Screenshot framed;
-  ASSERT_TRUE(within(kScreenLimit,
-                     [&] {
-                       framed = program.screenshot();
-                       return !framed.same(start, layout::kChooseFolder);
-                     }))
+  ASSERT_TRUE(
+      program.waits_until(framed, [&](const Screenshot& seen) { return !seen.same(start, layout::kChooseFolder); }))
       << "the button shows its focus frame\n"
       << program.keep(framed, "button-framed");
   program.key("space");
@@ -189,11 +160,8 @@ TEST_F(Converter, TheKeyboardFocusShowsOnceAKeyIsPressed) {
   program.key("Return");
   ASSERT_TRUE(program.wait_until_gone("^信息", kScreenLimit)) << "Return closes the box";
   program.focus(program.window());  // as a window manager gives it back
-  EXPECT_TRUE(within(kScreenLimit,
-                     [&] {
-                       shot = program.screenshot();
-                       return shot.same(framed, layout::kChooseFolder);
-                     }))
+  EXPECT_TRUE(
+      program.waits_until(shot, [&](const Screenshot& seen) { return seen.same(framed, layout::kChooseFolder); }))
       << "the focus is back on the button, and its frame with it\n"
       << program.keep(shot, "button-after-dialog");
 }
@@ -207,11 +175,7 @@ TEST_F(Converter, AnotherFormatGreysTheWholeJpegGroupAndValuesShowWhole) {
   const Area beyond_label{layout::kQualityLabel.left + layout::kQualityLabel.width, layout::kQualityLabel.top, 8,
                           layout::kQualityLabel.height};
   Screenshot hundred;
-  EXPECT_TRUE(within(kScreenLimit,
-                     [&] {
-                       hundred = program.screenshot();
-                       return hundred.dark_pixels(beyond_label) > 3;
-                     }))
+  EXPECT_TRUE(program.waits_until(hundred, [&](const Screenshot& seen) { return seen.dark_pixels(beyond_label) > 3; }))
       << "\"100 度\" runs on past its label's right edge\n"
       << program.keep(hundred, "hundred");
 
@@ -230,11 +194,7 @@ TEST_F(Converter, AnotherFormatGreysTheWholeJpegGroupAndValuesShowWhole) {
   };
   Screenshot disabled;
   for (const auto& part : parts) {
-    EXPECT_TRUE(within(kScreenLimit,
-                       [&] {
-                         disabled = program.screenshot();
-                         return !disabled.same(enabled, part.area);
-                       }))
+    EXPECT_TRUE(program.waits_until(disabled, [&](const Screenshot& seen) { return !seen.same(enabled, part.area); }))
         << part.what << " looks disabled\n"
         << program.keep(disabled, "disabled-group");
   }
@@ -334,9 +294,8 @@ TEST_P(MessageBoxOnDesktop, AFileOfAnUnsupportedKindIsAnsweredByADrawnBoxThatRet
   // The text stands in the upper part of the box, above its button.
   const Area text{client->left, client->top, client->width, client->height * 2 / 5};
   Screenshot shot;
-  const bool drawn = within(kScreenLimit, [&] {
-    shot = program.screenshot();
-    return shot.light_pixels(*client) > client->width * client->height / 2 && shot.dark_pixels(text) > 30;
+  const bool drawn = program.waits_until(shot, [&](const Screenshot& seen) {
+    return seen.light_pixels(*client) > client->width * client->height / 2 && seen.dark_pixels(text) > 30;
   });
   EXPECT_TRUE(drawn) << "the box at " << client->left << ", " << client->top << " (" << client->width << " x "
                      << client->height << " in the main window's coordinates) shows the dialog's face and its "
@@ -373,12 +332,11 @@ TEST(TwiceTheScale, ListRowsShowWholeNames) {
   // row height when the underscore shows.
   const Area list = layout::scaled(layout::kFileList, 2);
   Screenshot shot;
-  ASSERT_TRUE(within(kScreenLimit,
-                     [&] {
-                       shot = program.screenshot();
-                       return shot.dark_pixels({list.left, list.top + 80, list.width, 40}) == 0 &&
-                              shot.dark_pixels({list.left, list.top, list.width, 40}) > 0;
-                     }))
+  ASSERT_TRUE(program.waits_until(shot,
+                                  [&](const Screenshot& seen) {
+                                    return seen.dark_pixels({list.left, list.top + 80, list.width, 40}) == 0 &&
+                                           seen.dark_pixels({list.left, list.top, list.width, 40}) > 0;
+                                  }))
       << "two names listed\n"
       << program.keep(shot, "listed");
   for (int row = 16; row <= 40; ++row) {
@@ -410,10 +368,12 @@ TEST(ScreenReader, FindsEveryControlAndTextByName) {
     }
     return nullptr;
   };
-  ASSERT_TRUE(within(kScreenLimit, [&] {
-    objects = bus.objects();
-    return named("push button", "格式转换") != nullptr;
-  })) << "the window is on the accessibility bus; see " << folder.file("at-spi.log");
+  ASSERT_TRUE(within(kScreenLimit,
+                     [&] {
+                       objects = bus.objects();
+                       return named("push button", "格式转换") != nullptr;
+                     }))
+      << "the window is on the accessibility bus; see " << folder.file("at-spi.log");
 
   std::vector<const Object*> sliders;
   int frames = 0;
