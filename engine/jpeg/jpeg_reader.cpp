@@ -152,7 +152,6 @@ bool JpegReader::open_format(const SourceFile& source) {
   colour_ = decompress_.output_components != 1;  // RGB, or CMYK made RGB
   if (bands_pay_off()) {
     band_source_ = source.duplicate();
-    band_source_name_ = source.path();
     // Every helper's decompressor may be at work at once.
     band_working_bytes_ = working_bytes_ * (WorkerPool::shared().cores() - 1);
   }
@@ -294,8 +293,9 @@ bool JpegReader::decode_rows() {
   report_progress(progress_, kPhaseReading, 1, height_);
   if (const unsigned helpers = band_source_ ? WorkerPool::shared().idle_helpers() : 0; helpers > 0) {
     // The bands decode every row with decompressors of their own.
+    const jpeg::ScanGeometry geometry = jpeg::scan_geometry(decompress_);
     jpeg_abort_decompress(&decompress_);
-    return decode_in_bands(helpers + 1);
+    return decode_in_bands(geometry, helpers + 1);
   }
   // The other rows go straight into the picture: libjpeg's RGB order and its
   // one byte per grey pixel are the buffer's own layouts. CMYK rows pass
@@ -313,14 +313,11 @@ bool JpegReader::decode_rows() {
   return true;
 }
 
-bool JpegReader::decode_in_bands(unsigned bands) {
-  const int32_t row_group = decompress_.max_v_samp_factor * decompress_.min_DCT_scaled_size;
-  const std::vector<int32_t> edges = jpeg::band_edges(height_, row_group, bands);
+bool JpegReader::decode_in_bands(const jpeg::ScanGeometry& geometry, unsigned bands) {
+  PositionedReader file(band_source_.duplicate());
+  const jpeg::BandPlan plan = jpeg::plan_bands(file, geometry, bands);
   const std::string failure = jpeg::decode_in_bands(
-      [this] {
-        return File::read_at_own_position(band_source_.duplicate(), band_source_name_);
-      },
-      working_bytes_, edges, *target_, WorkerPool::shared(),
+      band_source_, working_bytes_, plan, *target_, WorkerPool::shared(),
       [this](const codecs::JpegErrors& errors) { return refusal_of(errors); },
       [this](int32_t rows) { report_progress(progress_, kPhaseReading, rows, height_); });
   if (!failure.empty()) return fail(failure);
@@ -400,7 +397,6 @@ void JpegReader::close_format() {
   first_row_ = {};
   flat_from_row_ = -1;
   band_source_.reset();
-  band_source_name_.clear();
   band_working_bytes_ = 0;
 }
 

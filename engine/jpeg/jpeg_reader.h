@@ -9,6 +9,7 @@
 #include "codecs/jpeg_errors.h"
 #include "engine/colour/cmyk_to_rgb.h"
 #include "engine/file_reader.h"
+#include "engine/jpeg/jpeg_bands.h"
 #include "engine/unique_fd.h"
 
 namespace quorvant::engine::jpeg {
@@ -63,7 +64,7 @@ class JpegReader final : public FileReader {
   // Decodes the whole picture again in `bands` bands, each with a
   // decompressor of its own, once the file's own has stopped; false when a
   // band fails.
-  bool decode_in_bands(unsigned bands);
+  bool decode_in_bands(const jpeg::ScanGeometry& geometry, unsigned bands);
   // Fails the operation when a file of several scans ended before its
   // last scan.
   void check_scans_complete();
@@ -81,7 +82,6 @@ class JpegReader final : public FileReader {
   // Files decoded in bands: the source for their streams, and the working
   // memory of the decompressors besides the file's own.
   UniqueFd band_source_;
-  std::string band_source_name_;
   uint64_t band_working_bytes_ = 0;
   // CMYK files: the converter and the four-component row it reads from.
   std::optional<colour::CmykToRgb> cmyk_;

@@ -1,8 +1,10 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "engine/convert.h"
 #include "engine/jpeg/jpeg_bands.h"
@@ -62,55 +64,128 @@ TEST_F(JpegTest, ReadsTheReferenceFilesLikeTheLibrarysOwnDecoder) {
   EXPECT_LT(mean_difference(picture.pixels(), original.samples.data(), picture.pixel_bytes()), 4.0);
 }
 
-// The rows of `path` decoded in bands that start at `edges`, each by a
+// How libjpeg lays out the one scan of `path`.
+jpeg::ScanGeometry geometry_of(const std::string& path) {
+  jpeg_decompress_struct decompress{};
+  codecs::JpegErrors errors{};
+  decompress.err = codecs::install_errors(errors, codecs::DamagedData::kFatal);
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  jpeg::ScanGeometry geometry;
+  if (setjmp(errors.recovery) == 0) {
+    jpeg_create_decompress(&decompress);
+    jpeg_stdio_src(&decompress, file.get());
+    jpeg_read_header(&decompress, TRUE);
+    jpeg_start_decompress(&decompress);
+    geometry = jpeg::scan_geometry(decompress);
+  }
+  jpeg_destroy_decompress(&decompress);
+  EXPECT_GT(geometry.height, 0) << path << ": " << errors.message;
+  return geometry;
+}
+
+UniqueFd open_source(const std::string& path) { return UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)); }
+
+// The bands of `path` at `edges`, started at restart markers where they can.
+jpeg::BandPlan plan_at(const std::string& path, const std::vector<int32_t>& edges) {
+  PositionedReader file(open_source(path));
+  return jpeg::plan_bands_at(file, geometry_of(path), edges);
+}
+
+// The rows of `path` decoded in the bands of `plan`, each by a
 // decompressor of its own.
-std::vector<uint8_t> decoded_in_bands(const std::string& path, const testing::Pnm& size,
-                                      const std::vector<int32_t>& edges) {
+std::vector<uint8_t> decoded_in_bands(const std::string& path, const testing::Pnm& size, const jpeg::BandPlan& plan) {
   ImageBuffer picture;
   EXPECT_TRUE(picture.create(size.width, size.height, size.channels == 1 ? 8 : 24, 0));
   const std::string failure = jpeg::decode_in_bands(
-      [&] { return File::read_at_own_position(UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)), path); },
-      uint64_t{64} << 20, edges, picture, WorkerPool::shared(),
+      open_source(path), uint64_t{64} << 20, plan, picture, WorkerPool::shared(),
       [](const codecs::JpegErrors& errors) { return std::string(errors.message); });
   EXPECT_EQ(failure, "");
   return {picture.pixels(), picture.pixels() + picture.pixel_bytes()};
 }
 
+size_t starts_at_markers(const jpeg::BandPlan& plan) {
+  return static_cast<size_t>(std::count_if(plan.starts.begin(), plan.starts.end(),
+                                           [](const jpeg::BandStart& start) { return start.data_offset != 0; }));
+}
+
 // Bands decode the rows one decompressor decodes, wherever they start:
 // in a row of blocks, on its first row or its last, on the picture's last
-// row; at every sampling, grey, with restart markers, at odd sizes.
+// row; at every sampling, grey, at odd sizes; with restart markers, from
+// the marker before the band, whether every row of blocks or only every
+// third opens at one.
 TEST_F(JpegTest, BandsDecodeTheRowsOfOneDecompressor) {
   const std::string source = files_.file("source.ppm");
   const struct {
     const char* name;
     const char* size;
     const char* cjpeg;
+    bool restarts;
   } files[] = {
-      {"444.jpg", "61x47", "-sample 1x1"},       {"422.jpg", "64x48", "-sample 2x1"},
-      {"420.jpg", "97x130", "-sample 2x2"},      {"grey.jpg", "33x65", "-grayscale"},
-      {"restarts.jpg", "80x96", "-sample 2x2 -restart 1"},
+      {"444.jpg", "61x47", "-sample 1x1", false},
+      {"422.jpg", "64x48", "-sample 2x1", false},
+      {"420.jpg", "97x130", "-sample 2x2", false},
+      {"grey.jpg", "33x65", "-grayscale", false},
+      {"restarts-420.jpg", "80x200", "-sample 2x2 -restart 1", true},
+      {"restarts-422-every-third-row.jpg", "100x150", "-sample 2x1 -restart 3B", true},
+      {"restarts-grey.jpg", "37x131", "-grayscale -restart 1", true},
+      {"restarts-444.jpg", "41x99", "-sample 1x1 -restart 6B", true},
   };
-  std::vector<std::string> paths = {testing::corpus("jpeg/testorig.jpg"), testing::corpus("jpeg/testimgint.jpg")};
+  std::vector<std::pair<std::string, bool>> paths = {{testing::corpus("jpeg/testorig.jpg"), false},
+                                                     {testing::corpus("jpeg/testimgint.jpg"), false}};
   for (const auto& file : files) {
     testing::run_tool(std::string("convert-im6.q16 -seed 5 -size ") + file.size + " plasma:fractal " +
                       testing::shell_quote(source));
-    paths.push_back(files_.file(file.name));
-    testing::run_tool(std::string("cjpeg ") + file.cjpeg + " -outfile " + testing::shell_quote(paths.back()) + " " +
-                      testing::shell_quote(source));
+    paths.emplace_back(files_.file(file.name), file.restarts);
+    testing::run_tool(std::string("cjpeg ") + file.cjpeg + " -outfile " + testing::shell_quote(paths.back().first) +
+                      " " + testing::shell_quote(source));
   }
-  for (const std::string& path : paths) {
+  for (const auto& [path, restarts] : paths) {
     SCOPED_TRACE(path);
     const testing::Pnm whole = testing::decode_with_djpeg(path);
     const int32_t height = whole.height;
-    std::vector<std::vector<int32_t>> splits = {jpeg::band_edges(height, 16, 4), jpeg::band_edges(height, 8, 3)};
-    for (const int32_t edge : {1, 7, 8, 9, 15, 16, 17, height - 1}) {
+    std::vector<std::vector<int32_t>> splits = {jpeg::band_edges(height, 16, 4), jpeg::band_edges(height, 8, 3),
+                                                jpeg::band_edges(height, 8, 5, 0.0)};
+    for (const int32_t edge : {1, 7, 8, 9, 15, 16, 17, 31, 32, 33, 47, 48, 49, height - 1}) {
       if (edge > 0 && edge < height) splits.push_back({0, edge, height});
     }
+    size_t marker_starts = 0;
     for (const std::vector<int32_t>& edges : splits) {
       SCOPED_TRACE(::testing::PrintToString(edges));
-      EXPECT_TRUE(decoded_in_bands(path, whole, edges) == whole.samples);
+      const jpeg::BandPlan plan = plan_at(path, edges);
+      marker_starts += starts_at_markers(plan);
+      EXPECT_TRUE(decoded_in_bands(path, whole, plan) == whole.samples);
     }
+    EXPECT_EQ(marker_starts > 0, restarts);
   }
+}
+
+// A file whose restart markers are out of their turn is decoded by bands
+// that skip from the file's start, which meet the damage as one
+// decompressor does.
+TEST_F(JpegTest, BandsStartAtMarkersOnlyWhenTheMarkersAreInTurn) {
+  const std::string source = files_.file("source.ppm");
+  testing::run_tool("convert-im6.q16 -seed 3 -size 64x160 plasma:fractal " + testing::shell_quote(source));
+  const std::string path = files_.file("restarts.jpg");
+  testing::run_tool("cjpeg -restart 1 -outfile " + testing::shell_quote(path) + " " + testing::shell_quote(source));
+  const std::vector<int32_t> edges = {0, 64, 112, 160};
+  ASSERT_EQ(starts_at_markers(plan_at(path, edges)), 2u);
+
+  // The third marker, 0xFF 0xD2, made a second RST1.
+  std::vector<uint8_t> bytes = read_bytes(path);
+  const uint8_t third[] = {0xFF, 0xD2};
+  const auto at = std::search(bytes.begin(), bytes.end(), std::begin(third), std::end(third));
+  ASSERT_NE(at, bytes.end());
+  at[1] = 0xD1;
+  const std::string damaged = stored("misnumbered.jpg", bytes);
+  const jpeg::BandPlan plan = plan_at(damaged, edges);
+  EXPECT_EQ(starts_at_markers(plan), 0u);
+  EXPECT_EQ(plan.edges, edges);
+  ImageBuffer picture;
+  ASSERT_TRUE(picture.create(64, 160, 24, 0));
+  const std::string failure = jpeg::decode_in_bands(
+      open_source(damaged), uint64_t{64} << 20, plan, picture, WorkerPool::shared(),
+      [](const codecs::JpegErrors& errors) { return std::string(errors.message); });
+  EXPECT_NE(failure.find("RST"), std::string::npos) << failure;
 }
 
 // A picture large enough to be decoded in bands on the worker pool comes
