@@ -14,6 +14,7 @@
 #include "engine/format_signatures.h"
 #include "engine/scratch_buffer.h"
 #include "engine/tiff/cielab.h"
+#include "engine/tiff/grey16.h"
 #include "engine/tiff/tiff_metadata.h"
 #include "engine/tiff/tiff_sizes.h"
 #include "engine/tiff/tiff_support.h"
@@ -271,6 +272,10 @@ bool TiffReader::begin_reading() {
                 (stored_alpha_ == EXTRASAMPLE_ASSOCALPHA || stored_alpha_ == EXTRASAMPLE_UNASSALPHA);
   if (rgba_.photometric == PHOTOMETRIC_CIELAB && rgba_.isContig != 0) {
     if (const tileContigRoutine lab = lab_put_routine(rgba_.bitspersample); lab != nullptr) rgba_.put.contig = lab;
+  }
+  const bool grey = rgba_.photometric == PHOTOMETRIC_MINISBLACK || rgba_.photometric == PHOTOMETRIC_MINISWHITE;
+  if (read_options().more_kinds && grey && rgba_.bitspersample == 16 && rgba_.isContig != 0) {
+    rgba_.put.contig = put_grey16;
   }
   const uint64_t unpacked = unpacked_block_bytes(tiff_, rgba_);
   if (unpacked > kMaxPixelBytes) return fail("TIFF pictures whose strips or tiles hold more than 4 GiB are not read");

@@ -10,7 +10,8 @@ namespace {
 
 // The most bytes one byte of data compressed as `compression` unpacks to,
 // for samples of `bits` bits, `samples` to a pixel; 0 where nothing bounds
-// it (LZMA, ZSTD, WebP and kinds libtiff may not even know).
+// it (WebP, whose codes for a picture of one colour may take no bits at
+// all, and kinds libtiff may not even know).
 uint64_t largest_ratio(uint16_t compression, uint64_t bits, uint64_t samples) {
   switch (compression) {
     case COMPRESSION_NONE:
@@ -22,6 +23,15 @@ uint64_t largest_ratio(uint16_t compression, uint64_t bits, uint64_t samples) {
     case COMPRESSION_ADOBE_DEFLATE:
     case COMPRESSION_DEFLATE:
       return kDeflateLargestRatio;
+    case COMPRESSION_ZSTD:
+      // A block unpacks to at most 128 KiB and takes at least four bytes
+      // (its header and one byte repeated): 32768, with room to spare.
+      return 65536;
+    case COMPRESSION_LZMA:
+      // The range coder's likeliest bit costs at least 0.022 bits (its
+      // probabilities stop at 2017/2048), and the longest match, 273 bytes
+      // at the last distance, takes 14 such bits: about 7100.
+      return 16384;
     case COMPRESSION_JPEG:
     case COMPRESSION_OJPEG:
       // Huffman coding spends at least a bit on each 8 x 8 block, and any 8

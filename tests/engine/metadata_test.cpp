@@ -366,6 +366,11 @@ TEST(TiffReader, AlphaAndSixteenBitSamplesAsAsked) {
        {24, 101, 0, 255, 0, 1, 254}},
       {"16 bits with straight alpha", 16, 4, EXTRASAMPLE_UNASSALPHA, {25829, 0, 65535, 32896, 0, 0, 0, 65535},
        alpha, {32, 128, 101, 0, 255, 255, 0, 0, 0}},
+      {"16-bit grey rounded", 16, 1, kNone, {25829, 65406}, more, {24, 101, 101, 101, 254, 254, 254}},
+      {"16-bit grey by its high byte without the option", 16, 1, kNone, {25829, 65406}, plain,
+       {24, 100, 100, 100, 255, 255, 255}},
+      {"16-bit grey with straight alpha", 16, 2, EXTRASAMPLE_UNASSALPHA, {25829, 32896, 65406, 0},
+       ReadOptions{.more_kinds = true, .alpha = true}, {32, 128, 101, 101, 101, 0, 254, 254, 254}},
   };
   testing::TempFolder folder;
   for (const Case& c : cases) {
