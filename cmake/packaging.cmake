@@ -51,6 +51,7 @@ function(quorvant_strip_notes component file)
     \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${file}\" COMMAND_ERROR_IS_FATAL ANY)" COMPONENT ${component})
 endfunction()
 quorvant_strip_notes(convert bin/quorvant-convert)
+quorvant_strip_notes(convert lib/quorvant/libquorvant_more_formats.so)
 quorvant_strip_notes(window bin/quorvant)
 quorvant_strip_notes(window lib/quorvant/libquorvant_system.so)
 
