@@ -56,7 +56,12 @@ void InterruptionWatch::watch() {
     if ((waiting[1].revents & POLLIN) != 0) return;
     signalfd_siginfo info{};
     if (::read(signals_.get(), &info, sizeof info) != sizeof info) continue;
-    if (++received == 1) {
+    // A first Ctrl-C or hang-up lets the running conversions finish; a
+    // second signal, and SIGTERM or SIGQUIT at once, end the run whatever
+    // the workers are doing (a worker may be stuck writing to a pipe that
+    // nobody reads, and a batch system's grace period ends in SIGKILL).
+    const bool at_once = info.ssi_signo == SIGTERM || info.ssi_signo == SIGQUIT;
+    if (++received == 1 && !at_once) {
       requested_ = true;
       on_first_();
     } else {

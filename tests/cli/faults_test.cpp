@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -310,34 +311,41 @@ TEST_F(FaultsTest, ConversionsThatWouldNotFitInMemoryTogetherWait) {
 }
 
 // `quorvant-convert --json … | less`, and the reader stops reading: the
-// workers block on the full pipe. SIGQUIT then asks the run to stop, and a
-// second signal ends it at once all the same.
-TEST_F(FaultsTest, AFullOutputPipeCannotHoldOffASecondSignal) {
+// workers block on the full pipe. A Ctrl-C then asks the run to stop and a
+// second one ends it at once all the same; SIGTERM and SIGQUIT end it at
+// once on their own.
+TEST_F(FaultsTest, AFullOutputPipeCannotHoldOffTheSignalThatEndsARun) {
   write_bitmap(pictures_.file("tiny.bmp"), 2, 2);
   for (int i = 0; i < 1500; ++i) {
     fs::copy_file(pictures_.file("tiny.bmp"), pictures_.file("a-picture-with-a-long-name-" + std::to_string(i) + ".bmp"));
   }
-  int pipe_ends[2];
-  ASSERT_EQ(::pipe2(pipe_ends, O_CLOEXEC), 0);
-  const int capacity = ::fcntl(pipe_ends[0], F_GETPIPE_SZ);
-  Child child({"--to", "bmp", "--json", "-j", "2", "-o", work_.file("out"), pictures_.path()}, scratch_.path(),
-              work_.file("err.txt"), pipe_ends[1]);
-  ::close(pipe_ends[1]);
-  // Lines are not split across the pipe's pages: full is a little short of
-  // its capacity.
-  ASSERT_TRUE(eventually([&] {
-    int waiting = 0;
-    return ::ioctl(pipe_ends[0], FIONREAD, &waiting) == 0 && waiting >= capacity - 8192;
-  })) << "the report never filled the pipe";
-  ::kill(child.pid(), SIGQUIT);
-  ASSERT_TRUE(eventually([&] {
-    const auto err = testing::read_bytes(work_.file("err.txt"));
-    return std::string(err.begin(), err.end()).find("interrupted") != std::string::npos;
-  })) << "the first signal was not heard while the output was full";
-  ::kill(child.pid(), SIGTERM);
-  EXPECT_EQ(child.wait_a_while(), std::optional<int>(130));
-  ::close(pipe_ends[0]);
-  for (const std::string& name : entries(work_.file("out"))) EXPECT_NE(name[0], '.') << name;
+  for (const std::vector<int>& signals : {std::vector<int>{SIGINT, SIGINT}, {SIGTERM}, {SIGQUIT}}) {
+    SCOPED_TRACE(strsignal(signals.front()));
+    fs::remove_all(work_.file("out"));
+    int pipe_ends[2];
+    ASSERT_EQ(::pipe2(pipe_ends, O_CLOEXEC), 0);
+    const int capacity = ::fcntl(pipe_ends[0], F_GETPIPE_SZ);
+    Child child({"--to", "bmp", "--json", "-j", "2", "-o", work_.file("out"), pictures_.path()}, scratch_.path(),
+                work_.file("err.txt"), pipe_ends[1]);
+    ::close(pipe_ends[1]);
+    // Lines are not split across the pipe's pages: full is a little short of
+    // its capacity.
+    ASSERT_TRUE(eventually([&] {
+      int waiting = 0;
+      return ::ioctl(pipe_ends[0], FIONREAD, &waiting) == 0 && waiting >= capacity - 8192;
+    })) << "the report never filled the pipe";
+    if (signals.size() == 2) {
+      ::kill(child.pid(), signals.front());
+      ASSERT_TRUE(eventually([&] {
+        const auto err = testing::read_bytes(work_.file("err.txt"));
+        return std::string(err.begin(), err.end()).find("interrupted") != std::string::npos;
+      })) << "the first signal was not heard while the output was full";
+    }
+    ::kill(child.pid(), signals.back());
+    EXPECT_EQ(child.wait_a_while(), std::optional<int>(130));
+    ::close(pipe_ends[0]);
+    for (const std::string& name : entries(work_.file("out"))) EXPECT_NE(name[0], '.') << name;
+  }
 }
 
 // ulimit -f (systemd's LimitFSIZE=, batch systems): the one file that meets
