@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -390,6 +391,14 @@ TEST_F(FaultsTest, EachSourceIsOpenedOnce) {
   }
   ::close(watch);
   EXPECT_EQ(opens, 1);
+
+  // A pipe that nobody writes to, named where a picture was: opened without
+  // waiting and refused (timeout's 124 would say the open waited).
+  ASSERT_EQ(::mkfifo(pictures_.file("pipe.jpg").c_str(), 0600), 0);
+  const ProcessRun pipe =
+      run_shell("timeout 60 " + convert_command() + " --to bmp -o out " + shell_quote(pictures_.file("pipe.jpg")), work_);
+  EXPECT_EQ(pipe.status, 1) << pipe.err;
+  EXPECT_NE(pipe.err.find("not a picture"), std::string::npos) << pipe.err;
 }
 
 // USB sticks and SD cards: no unnamed files, no hard links. Files are still
