@@ -145,9 +145,8 @@ BandPlan plan_bands(PositionedReader& file, const ScanGeometry& geometry, unsign
   return plan;
 }
 
-std::string decode_in_bands(const UniqueFd& source, uint64_t working_bytes, const BandPlan& plan,
-                            ImageBuffer& target, WorkerPool& pool, const Refusal& refusal,
-                            const RowsDone& first_rows) {
+std::string decode_in_bands(const UniqueFd& source, uint64_t working_bytes, const BandPlan& plan, ImageBuffer& target,
+                            WorkerPool& pool, const Refusal& refusal, const RowsDone& first_rows) {
   const std::vector<int32_t>& edges = plan.edges;
   const size_t bands = edges.size() - 1;
   std::vector<std::optional<std::string>> failures(bands);

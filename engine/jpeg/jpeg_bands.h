@@ -73,8 +73,7 @@ BandPlan plan_bands_at(PositionedReader& file, const ScanGeometry& geometry, std
 // whichever thread runs it.
 using Refusal = std::function<std::string(const codecs::JpegErrors&)>;
 using RowsDone = std::function<void(int32_t rows)>;
-std::string decode_in_bands(const UniqueFd& source, uint64_t working_bytes, const BandPlan& plan,
-                            ImageBuffer& target, WorkerPool& pool, const Refusal& refusal,
-                            const RowsDone& first_rows = nullptr);
+std::string decode_in_bands(const UniqueFd& source, uint64_t working_bytes, const BandPlan& plan, ImageBuffer& target,
+                            WorkerPool& pool, const Refusal& refusal, const RowsDone& first_rows = nullptr);
 
 }  // namespace quorvant::engine::jpeg

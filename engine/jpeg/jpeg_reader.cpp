@@ -243,8 +243,8 @@ void JpegReader::prepare_cmyk() {
 bool JpegReader::set_limits(bool several_scans) {
   // A fourth component needs a third more of the rows libjpeg keeps.
   const uint64_t per_column = kLibraryBytesPerColumn + (cmyk_ ? kLibraryBytesPerColumn / 3 : 0);
-  working_bytes_ = kLibraryFixedBytes + per_column * decompress_.output_width +
-                   (several_scans ? coefficient_bytes(decompress_) : 0);
+  working_bytes_ =
+      kLibraryFixedBytes + per_column * decompress_.output_width + (several_scans ? coefficient_bytes(decompress_) : 0);
   if (several_scans && decompress_.arith_code && working_bytes_ > kMostArithmeticLibraryMemory) {
     return fail("the JPEG picture needs " + mebibytes(working_bytes_) + " of working memory, more than the " +
                 mebibytes(kMostArithmeticLibraryMemory) + " an arithmetic-coded file of several scans may have");
@@ -265,7 +265,8 @@ std::string JpegReader::refusal_of(const codecs::JpegErrors& errors) const {
     case codecs::Failure::kNotRead:
       return not_read(errors);
     case codecs::Failure::kMemoryLimit:
-      return "the JPEG picture needs more than the " + mebibytes(working_bytes_) + " of working memory set aside for it";
+      return "the JPEG picture needs more than the " + mebibytes(working_bytes_) +
+             " of working memory set aside for it";
     case codecs::Failure::kOutOfMemory:
       return "out of memory while reading the JPEG picture";
     case codecs::Failure::kDamaged:

@@ -17,7 +17,7 @@ using metadata::ExifField;
 
 // The first directory's tags that describe the photo rather than the
 // picture's layout: carried to and from an EXIF block's first directory.
-constexpr std::array<uint16_t, 8> kDescriptiveTags = {TIFFTAG_IMAGEDESCRIPTION, TIFFTAG_MAKE,   TIFFTAG_MODEL,
+constexpr std::array<uint16_t, 8> kDescriptiveTags = {TIFFTAG_IMAGEDESCRIPTION, TIFFTAG_MAKE,     TIFFTAG_MODEL,
                                                       TIFFTAG_SOFTWARE,         TIFFTAG_DATETIME, TIFFTAG_ARTIST,
                                                       TIFFTAG_HOSTCOMPUTER,     TIFFTAG_COPYRIGHT};
 
@@ -127,8 +127,8 @@ std::vector<uint8_t> exif_block_of_tiff(TIFF* tiff, File& file) {
   }
   // Without EXIF or GPS data the descriptive tags alone are no EXIF block:
   // they stay where a TIFF keeps them.
-  const bool any_exif = std::any_of(fields.begin(), fields.end(),
-                                    [](const ExifField& f) { return f.directory != ExifDirectory::kMain; });
+  const bool any_exif =
+      std::any_of(fields.begin(), fields.end(), [](const ExifField& f) { return f.directory != ExifDirectory::kMain; });
   return any_exif ? metadata::exif_block_of(fields) : std::vector<uint8_t>{};
 }
 
@@ -144,10 +144,14 @@ uint64_t unsigned_value(const ExifField& field, uint32_t i) {
 int64_t signed_value(const ExifField& field, uint32_t i) {
   const uint64_t value = unsigned_value(field, i);
   switch (field.type) {
-    case TIFF_SBYTE: return static_cast<int8_t>(value);
-    case TIFF_SSHORT: return static_cast<int16_t>(value);
-    case TIFF_SLONG: return static_cast<int32_t>(value);
-    default: return static_cast<int64_t>(value);
+    case TIFF_SBYTE:
+      return static_cast<int8_t>(value);
+    case TIFF_SSHORT:
+      return static_cast<int16_t>(value);
+    case TIFF_SLONG:
+      return static_cast<int32_t>(value);
+    default:
+      return static_cast<int64_t>(value);
   }
 }
 
@@ -173,7 +177,8 @@ double real_value(const ExifField& field, uint32_t i) {
       std::memcpy(&d, &raw, sizeof d);
       return d;
     }
-    default: return static_cast<double>(signed_value(field, i));
+    default:
+      return static_cast<double>(signed_value(field, i));
   }
 }
 
@@ -259,15 +264,21 @@ void set_field(TIFF* tiff, const ExifField& field) {
   }
 }
 
-uint64_t write_directory(TIFF* tiff, const std::vector<ExifField>& fields, ExifDirectory directory) {
-  const bool any = std::any_of(fields.begin(), fields.end(), [&](const ExifField& f) { return f.directory == directory; });
+// Writes the fields of `directory` as a custom directory of its own; its
+// offset, or 0 when it has no field libtiff takes (libtiff refuses to write
+// an empty one, and the picture must not be lost over that). `made` is set
+// once a custom directory has replaced the picture's.
+uint64_t write_directory(TIFF* tiff, const std::vector<ExifField>& fields, ExifDirectory directory, bool& made) {
+  const bool any =
+      std::any_of(fields.begin(), fields.end(), [&](const ExifField& f) { return f.directory == directory; });
   if (!any) return 0;
   if ((directory == ExifDirectory::kExif ? TIFFCreateEXIFDirectory(tiff) : TIFFCreateGPSDirectory(tiff)) != 0) return 0;
+  made = true;
   for (const ExifField& field : fields) {
     if (field.directory == directory) set_field(tiff, field);
   }
   uint64_t offset = 0;
-  const bool written = TIFFWriteCustomDirectory(tiff, &offset) == 1;
+  const bool written = TIFFGetTagListCount(tiff) > 0 && TIFFWriteCustomDirectory(tiff, &offset) == 1;
   // Neither the next custom directory nor the picture's own frees the
   // values set here: libtiff only forgets them.
   TIFFFreeDirectory(tiff);
@@ -293,10 +304,11 @@ MetadataDirectories write_metadata_directories(TIFF* tiff, const PictureNotes& e
   if (embedded.exif.empty()) return {};
   const std::vector<ExifField> fields = metadata::exif_fields_of(embedded.exif);
   MetadataDirectories written;
-  written.exif = write_directory(tiff, fields, ExifDirectory::kExif);
-  written.gps = write_directory(tiff, fields, ExifDirectory::kGps);
+  bool made = false;
+  written.exif = write_directory(tiff, fields, ExifDirectory::kExif, made);
+  written.gps = write_directory(tiff, fields, ExifDirectory::kGps, made);
   // Back to an ordinary first directory for the picture.
-  if (written.exif != 0 || written.gps != 0) TIFFCreateDirectory(tiff);
+  if (made) TIFFCreateDirectory(tiff);
   return written;
 }
 

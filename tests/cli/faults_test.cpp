@@ -318,7 +318,8 @@ TEST_F(FaultsTest, ConversionsThatWouldNotFitInMemoryTogetherWait) {
 TEST_F(FaultsTest, AFullOutputPipeCannotHoldOffTheSignalThatEndsARun) {
   write_bitmap(pictures_.file("tiny.bmp"), 2, 2);
   for (int i = 0; i < 1500; ++i) {
-    fs::copy_file(pictures_.file("tiny.bmp"), pictures_.file("a-picture-with-a-long-name-" + std::to_string(i) + ".bmp"));
+    fs::copy_file(pictures_.file("tiny.bmp"),
+                  pictures_.file("a-picture-with-a-long-name-" + std::to_string(i) + ".bmp"));
   }
   for (const std::vector<int>& signals : {std::vector<int>{SIGINT, SIGINT}, {SIGTERM}, {SIGQUIT}}) {
     SCOPED_TRACE(strsignal(signals.front()));
@@ -354,9 +355,8 @@ TEST_F(FaultsTest, AFullOutputPipeCannotHoldOffTheSignalThatEndsARun) {
 TEST_F(FaultsTest, AFileSizeLimitFailsOneFileAndTheBatchGoesOn) {
   write_bitmap(pictures_.file("a-big.bmp"), 300, 200);  // 180 KB as a picture; 700 KB as plain PPM
   write_bitmap(pictures_.file("b-small.bmp"), 8, 8);
-  const ProcessRun r = run_shell("ulimit -f 400; " + convert_command() + " --to ppm --plain -j 1 -o out " +
-                                     shell_quote(pictures_.path()),
-                                 work_);
+  const ProcessRun r = run_shell(
+      "ulimit -f 400; " + convert_command() + " --to ppm --plain -j 1 -o out " + shell_quote(pictures_.path()), work_);
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_NE(r.err.find("a-big.bmp': cannot write 'out/a-big.ppm': File too large"), std::string::npos) << r.err;
   EXPECT_EQ(entries(work_.file("out")), (std::vector<std::string>{"b-small.ppm"}));
@@ -395,8 +395,8 @@ TEST_F(FaultsTest, EachSourceIsOpenedOnce) {
   // A pipe that nobody writes to, named where a picture was: opened without
   // waiting and refused (timeout's 124 would say the open waited).
   ASSERT_EQ(::mkfifo(pictures_.file("pipe.jpg").c_str(), 0600), 0);
-  const ProcessRun pipe =
-      run_shell("timeout 60 " + convert_command() + " --to bmp -o out " + shell_quote(pictures_.file("pipe.jpg")), work_);
+  const ProcessRun pipe = run_shell(
+      "timeout 60 " + convert_command() + " --to bmp -o out " + shell_quote(pictures_.file("pipe.jpg")), work_);
   EXPECT_EQ(pipe.status, 1) << pipe.err;
   EXPECT_NE(pipe.err.find("not a picture"), std::string::npos) << pipe.err;
 }

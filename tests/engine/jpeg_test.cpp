@@ -96,9 +96,9 @@ jpeg::BandPlan plan_at(const std::string& path, const std::vector<int32_t>& edge
 std::vector<uint8_t> decoded_in_bands(const std::string& path, const testing::Pnm& size, const jpeg::BandPlan& plan) {
   ImageBuffer picture;
   EXPECT_TRUE(picture.create(size.width, size.height, size.channels == 1 ? 8 : 24, 0));
-  const std::string failure = jpeg::decode_in_bands(
-      open_source(path), uint64_t{64} << 20, plan, picture, WorkerPool::shared(),
-      [](const codecs::JpegErrors& errors) { return std::string(errors.message); });
+  const std::string failure =
+      jpeg::decode_in_bands(open_source(path), uint64_t{64} << 20, plan, picture, WorkerPool::shared(),
+                            [](const codecs::JpegErrors& errors) { return std::string(errors.message); });
   EXPECT_EQ(failure, "");
   return {picture.pixels(), picture.pixels() + picture.pixel_bytes()};
 }
@@ -182,9 +182,9 @@ TEST_F(JpegTest, BandsStartAtMarkersOnlyWhenTheMarkersAreInTurn) {
   EXPECT_EQ(plan.edges, edges);
   ImageBuffer picture;
   ASSERT_TRUE(picture.create(64, 160, 24, 0));
-  const std::string failure = jpeg::decode_in_bands(
-      open_source(damaged), uint64_t{64} << 20, plan, picture, WorkerPool::shared(),
-      [](const codecs::JpegErrors& errors) { return std::string(errors.message); });
+  const std::string failure =
+      jpeg::decode_in_bands(open_source(damaged), uint64_t{64} << 20, plan, picture, WorkerPool::shared(),
+                            [](const codecs::JpegErrors& errors) { return std::string(errors.message); });
   EXPECT_NE(failure.find("RST"), std::string::npos) << failure;
 }
 

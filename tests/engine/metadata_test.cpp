@@ -54,14 +54,18 @@ const std::string& camera_photo() {
   static testing::TempFolder folder;
   static const std::string photo = [] {
     const std::string path = folder.file("photo.jpg");
-    testing::run_tool("convert -size 64x48 gradient:red-blue " + shell_quote(path) + " && convert -size 16x12 xc:green " +
-                      shell_quote(folder.file("thumb.jpg")));
-    testing::run_tool("exiftool -q -overwrite_original -Make=Canon '-Model=EOS 5D' "
-                      "'-DateTimeOriginal=2021:05:06 07:08:09' -ExposureTime=1/125 -FNumber=5.6 -ISO=400 "
-                      "-Orientation#=6 -GPSLatitude=48.85 -GPSLatitudeRef=N -GPSLongitude=2.35 -GPSLongitudeRef=E "
-                      "'-ThumbnailImage<=" + folder.file("thumb.jpg") + "' -XMP-tiff:Orientation#=6 "
-                      "-XMP-exif:GPSLatitude=48.85 -XMP-dc:Title=hello -IPTC:Keywords=kw "
-                      "'-ICC_Profile<=" + kProfile + "' " + shell_quote(path));
+    testing::run_tool("convert -size 64x48 gradient:red-blue " + shell_quote(path) +
+                      " && convert -size 16x12 xc:green " + shell_quote(folder.file("thumb.jpg")));
+    testing::run_tool(
+        "exiftool -q -overwrite_original -Make=Canon '-Model=EOS 5D' "
+        "'-DateTimeOriginal=2021:05:06 07:08:09' -ExposureTime=1/125 -FNumber=5.6 -ISO=400 "
+        "-Orientation#=6 -GPSLatitude=48.85 -GPSLatitudeRef=N -GPSLongitude=2.35 -GPSLongitudeRef=E "
+        "'-ThumbnailImage<=" +
+        folder.file("thumb.jpg") +
+        "' -XMP-tiff:Orientation#=6 "
+        "-XMP-exif:GPSLatitude=48.85 -XMP-dc:Title=hello -IPTC:Keywords=kw "
+        "'-ICC_Profile<=" +
+        kProfile + "' " + shell_quote(path));
     return path;
   }();
   return photo;
@@ -103,12 +107,13 @@ TEST(ExifEdits, EachEditChangesItsTagsAndKeepsEveryOther) {
     EXPECT_EQ(tags.count("IFD0:Orientation") ? tags.at("IFD0:Orientation") : "none", std::to_string(c.orientation));
     EXPECT_EQ(any_tag_contains(tags, "GPS"), c.place);
     EXPECT_EQ(tags.count("IFD1:ThumbnailLength") != 0, c.thumbnail);
-    for (const auto& [tag, value] : std::map<std::string, std::string>{{"IFD0:Make", "Canon"},
-                                                                      {"IFD0:Model", "EOS 5D"},
-                                                                      {"ExifIFD:DateTimeOriginal", "2021:05:06 07:08:09"},
-                                                                      {"ExifIFD:ExposureTime", "0.008"},
-                                                                      {"ExifIFD:FNumber", "5.6"},
-                                                                      {"ExifIFD:ISO", "400"}}) {
+    for (const auto& [tag, value] :
+         std::map<std::string, std::string>{{"IFD0:Make", "Canon"},
+                                            {"IFD0:Model", "EOS 5D"},
+                                            {"ExifIFD:DateTimeOriginal", "2021:05:06 07:08:09"},
+                                            {"ExifIFD:ExposureTime", "0.008"},
+                                            {"ExifIFD:FNumber", "5.6"},
+                                            {"ExifIFD:ISO", "400"}}) {
       EXPECT_EQ(tags.count(tag) ? tags.at(tag) : "missing", value) << tag;
     }
   }
@@ -233,8 +238,47 @@ TEST(HostileExif, BlocksNoCameraWritesAreSurvivedAndNeverCarryAPlaceOrTurn) {
     }
     cases.push_back({"64 KiB of nested EXIF directories", b.bytes, 1});
   }
+  {
+    BlockBuilder b;  // an EXIF directory of one tag libtiff does not know
+    b.u16(1);
+    b.entry(0x8769, kLong, 1, 26);
+    b.u32(0);
+    b.u16(1);
+    b.entry(0xEA1C, 7, 2, 5);
+    b.u32(0);
+    cases.push_back({"EXIF directory of a tag libtiff does not know", b.bytes, 1});
+  }
+  {
+    BlockBuilder b;  // a GPS directory of one tag libtiff does not know
+    b.u16(1);
+    b.entry(0x8825, kLong, 1, 26);
+    b.u32(0);
+    b.u16(1);
+    b.entry(0x9999, kShort, 1, 5);
+    b.u32(0);
+    cases.push_back({"GPS directory of a tag libtiff does not know", b.bytes, 1});
+  }
+  testing::ScratchFolder scratch;
+  testing::TempFolder folder;
+  const std::vector<uint8_t> photo = testing::read_bytes(testing::corpus("jpeg/testorig.jpg"));
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    // Carried whole into a TIFF, whatever libtiff makes of it, the picture
+    // is written (one APP1 segment holds at most 65533 bytes).
+    if (c.block.size() <= 65000) {
+      std::vector<uint8_t> jpeg(photo.begin(), photo.begin() + 2);
+      const size_t length = c.block.size() + 8;
+      jpeg.insert(jpeg.end(), {0xFF, 0xE1, uint8_t(length >> 8), uint8_t(length), 'E', 'x', 'i', 'f', 0, 0});
+      jpeg.insert(jpeg.end(), c.block.begin(), c.block.end());
+      jpeg.insert(jpeg.end(), photo.begin() + 2, photo.end());
+      testing::write_bytes(folder.file("hostile.jpg"), jpeg);
+      ConvertOptions options;
+      options.upright = true;
+      options.metadata = MetadataHandling::kAll;
+      const Conversion done =
+          convert_picture(TargetFormat::kTif, folder.file("hostile.jpg"), folder.file("out.tif"), options);
+      EXPECT_EQ(done.code, kWritten) << done.reason;
+    }
     EXPECT_EQ(metadata::exif_orientation(c.block), c.orientation);
     const std::vector<uint8_t> edited =
         metadata::edited_exif(c.block, {.reset_orientation = true, .drop_thumbnail = true, .drop_location = true});
@@ -351,26 +395,71 @@ TEST(TiffReader, AlphaAndSixteenBitSamplesAsAsked) {
   };
   // 25829 is 100.5 x 257: rounded to 101 (dropping the low byte gives 100).
   const Case cases[] = {
-      {"straight alpha kept", 8, 4, EXTRASAMPLE_UNASSALPHA, {200, 100, 50, 128, 9, 8, 7, 0}, alpha,
+      {"straight alpha kept",
+       8,
+       4,
+       EXTRASAMPLE_UNASSALPHA,
+       {200, 100, 50, 128, 9, 8, 7, 0},
+       alpha,
        {32, 128, 200, 100, 50, 0, 9, 8, 7}},
-      {"associated alpha divided out, 0 where nothing shows", 8, 4, EXTRASAMPLE_ASSOCALPHA,
-       {100, 50, 25, 128, 9, 8, 7, 0}, alpha, {32, 128, 199, 100, 50, 0, 0, 0, 0}},
-      {"straight alpha dropped unasked, colours as stored", 8, 4, EXTRASAMPLE_UNASSALPHA,
-       {200, 100, 50, 128, 9, 8, 7, 0}, plain, {24, 200, 100, 50, 9, 8, 7}},
-      {"associated alpha dropped unasked, colours as stored", 8, 4, EXTRASAMPLE_ASSOCALPHA,
-       {100, 50, 25, 128, 9, 8, 7, 0}, plain, {24, 100, 50, 25, 9, 8, 7}},
-      {"an unspecified extra sample is no alpha", 8, 4, EXTRASAMPLE_UNSPECIFIED, {200, 100, 50, 128, 9, 8, 7, 0},
-       alpha, {24, 200, 100, 50, 9, 8, 7}},
+      {"associated alpha divided out, 0 where nothing shows",
+       8,
+       4,
+       EXTRASAMPLE_ASSOCALPHA,
+       {100, 50, 25, 128, 9, 8, 7, 0},
+       alpha,
+       {32, 128, 199, 100, 50, 0, 0, 0, 0}},
+      {"straight alpha dropped unasked, colours as stored",
+       8,
+       4,
+       EXTRASAMPLE_UNASSALPHA,
+       {200, 100, 50, 128, 9, 8, 7, 0},
+       plain,
+       {24, 200, 100, 50, 9, 8, 7}},
+      {"associated alpha dropped unasked, colours as stored",
+       8,
+       4,
+       EXTRASAMPLE_ASSOCALPHA,
+       {100, 50, 25, 128, 9, 8, 7, 0},
+       plain,
+       {24, 100, 50, 25, 9, 8, 7}},
+      {"an unspecified extra sample is no alpha",
+       8,
+       4,
+       EXTRASAMPLE_UNSPECIFIED,
+       {200, 100, 50, 128, 9, 8, 7, 0},
+       alpha,
+       {24, 200, 100, 50, 9, 8, 7}},
       {"16 bits rounded", 16, 3, kNone, {25829, 0, 65535, 128, 129, 65406}, more, {24, 101, 0, 255, 0, 1, 254}},
-      {"16 bits rounded as always without the option", 16, 3, kNone, {25829, 0, 65535, 128, 129, 65406}, plain,
+      {"16 bits rounded as always without the option",
+       16,
+       3,
+       kNone,
+       {25829, 0, 65535, 128, 129, 65406},
+       plain,
        {24, 101, 0, 255, 0, 1, 254}},
-      {"16 bits with straight alpha", 16, 4, EXTRASAMPLE_UNASSALPHA, {25829, 0, 65535, 32896, 0, 0, 0, 65535},
-       alpha, {32, 128, 101, 0, 255, 255, 0, 0, 0}},
+      {"16 bits with straight alpha",
+       16,
+       4,
+       EXTRASAMPLE_UNASSALPHA,
+       {25829, 0, 65535, 32896, 0, 0, 0, 65535},
+       alpha,
+       {32, 128, 101, 0, 255, 255, 0, 0, 0}},
       {"16-bit grey rounded", 16, 1, kNone, {25829, 65406}, more, {24, 101, 101, 101, 254, 254, 254}},
-      {"16-bit grey by its high byte without the option", 16, 1, kNone, {25829, 65406}, plain,
+      {"16-bit grey by its high byte without the option",
+       16,
+       1,
+       kNone,
+       {25829, 65406},
+       plain,
        {24, 100, 100, 100, 255, 255, 255}},
-      {"16-bit grey with straight alpha", 16, 2, EXTRASAMPLE_UNASSALPHA, {25829, 32896, 65406, 0},
-       ReadOptions{.more_kinds = true, .alpha = true}, {32, 128, 101, 101, 101, 0, 254, 254, 254}},
+      {"16-bit grey with straight alpha",
+       16,
+       2,
+       EXTRASAMPLE_UNASSALPHA,
+       {25829, 32896, 65406, 0},
+       ReadOptions{.more_kinds = true, .alpha = true},
+       {32, 128, 101, 101, 101, 0, 254, 254, 254}},
   };
   testing::TempFolder folder;
   for (const Case& c : cases) {
@@ -387,8 +476,7 @@ TEST(TiffWriter, TransparencyIsWrittenAsStraightAlpha) {
   write_tiff(folder.file("in.tif"), 8, 4, EXTRASAMPLE_ASSOCALPHA, {100, 50, 25, 128, 9, 8, 7, 0});
   ConvertOptions options;
   options.alpha = true;
-  ASSERT_EQ(convert_picture(TargetFormat::kTif, folder.file("in.tif"), folder.file("out.tif"), options).code,
-            kWritten);
+  ASSERT_EQ(convert_picture(TargetFormat::kTif, folder.file("in.tif"), folder.file("out.tif"), options).code, kWritten);
   TIFF* tiff = TIFFOpen(folder.file("out.tif").c_str(), "r");
   ASSERT_NE(tiff, nullptr);
   uint16_t samples = 0;
@@ -428,14 +516,15 @@ TEST(TiffMetadata, ProfileAndMetadataGoIntoTiffAndComeBackOut) {
   for (const std::string& path : {tif, jpg}) {
     SCOPED_TRACE(path);
     const auto tags = exiftool_tags(path);
-    for (const auto& [tag, value] : std::map<std::string, std::string>{{"IFD0:Make", "Canon"},
-                                                                      {"IFD0:Model", "EOS 5D"},
-                                                                      {"ExifIFD:DateTimeOriginal", "2021:05:06 07:08:09"},
-                                                                      {"ExifIFD:ExposureTime", "0.008"},
-                                                                      {"ExifIFD:FNumber", "5.6"},
-                                                                      {"ExifIFD:ISO", "400"},
-                                                                      {"XMP-dc:Title", "hello"},
-                                                                      {"XMP-tiff:Orientation", "1"}}) {
+    for (const auto& [tag, value] :
+         std::map<std::string, std::string>{{"IFD0:Make", "Canon"},
+                                            {"IFD0:Model", "EOS 5D"},
+                                            {"ExifIFD:DateTimeOriginal", "2021:05:06 07:08:09"},
+                                            {"ExifIFD:ExposureTime", "0.008"},
+                                            {"ExifIFD:FNumber", "5.6"},
+                                            {"ExifIFD:ISO", "400"},
+                                            {"XMP-dc:Title", "hello"},
+                                            {"XMP-tiff:Orientation", "1"}}) {
       // libtiff keeps a TIFF's EXIF rationals as single-precision numbers.
       const std::string got = tags.count(tag) ? tags.at(tag) : "missing";
       if (value.find_first_not_of("0123456789.") == std::string::npos && got != "missing") {
