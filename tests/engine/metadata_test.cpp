@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <map>
 #include <sstream>
+#include <tuple>
 
 #include "engine/convert.h"
 #include "engine/loader.h"
@@ -50,6 +51,16 @@ bool any_tag_contains(const std::map<std::string, std::string>& tags, const std:
 
 // A photo as a camera writes it: EXIF with orientation 6, a thumbnail and
 // a place; XMP saying the same; IPTC keywords; an ICC profile. Made once.
+// What exiftool reads of the camera photo's EXIF.
+std::map<std::string, std::string> camera_tags() {
+  return {{"IFD0:Make", "Canon"},
+          {"IFD0:Model", "EOS 5D"},
+          {"ExifIFD:DateTimeOriginal", "2021:05:06 07:08:09"},
+          {"ExifIFD:ExposureTime", "0.008"},
+          {"ExifIFD:FNumber", "5.6"},
+          {"ExifIFD:ISO", "400"}};
+}
+
 const std::string& camera_photo() {
   static testing::TempFolder folder;
   static const std::string photo = [] {
@@ -107,13 +118,7 @@ TEST(ExifEdits, EachEditChangesItsTagsAndKeepsEveryOther) {
     EXPECT_EQ(tags.count("IFD0:Orientation") ? tags.at("IFD0:Orientation") : "none", std::to_string(c.orientation));
     EXPECT_EQ(any_tag_contains(tags, "GPS"), c.place);
     EXPECT_EQ(tags.count("IFD1:ThumbnailLength") != 0, c.thumbnail);
-    for (const auto& [tag, value] :
-         std::map<std::string, std::string>{{"IFD0:Make", "Canon"},
-                                            {"IFD0:Model", "EOS 5D"},
-                                            {"ExifIFD:DateTimeOriginal", "2021:05:06 07:08:09"},
-                                            {"ExifIFD:ExposureTime", "0.008"},
-                                            {"ExifIFD:FNumber", "5.6"},
-                                            {"ExifIFD:ISO", "400"}}) {
+    for (const auto& [tag, value] : camera_tags()) {
       EXPECT_EQ(tags.count(tag) ? tags.at(tag) : "missing", value) << tag;
     }
   }
@@ -238,25 +243,18 @@ TEST(HostileExif, BlocksNoCameraWritesAreSurvivedAndNeverCarryAPlaceOrTurn) {
     }
     cases.push_back({"64 KiB of nested EXIF directories", b.bytes, 1});
   }
-  {
-    BlockBuilder b;  // an EXIF directory of one tag libtiff does not know
+  // An EXIF or GPS directory of one tag libtiff does not know.
+  for (const auto& [pointer, tag, type, name] :
+       {std::tuple{uint16_t{0x8769}, uint16_t{0xEA1C}, uint16_t{7}, "EXIF directory of a tag libtiff does not know"},
+        std::tuple{uint16_t{0x8825}, uint16_t{0x9999}, kShort, "GPS directory of a tag libtiff does not know"}}) {
+    BlockBuilder b;
     b.u16(1);
-    b.entry(0x8769, kLong, 1, 26);
+    b.entry(pointer, kLong, 1, 26);
     b.u32(0);
     b.u16(1);
-    b.entry(0xEA1C, 7, 2, 5);
+    b.entry(tag, type, 1, 5);
     b.u32(0);
-    cases.push_back({"EXIF directory of a tag libtiff does not know", b.bytes, 1});
-  }
-  {
-    BlockBuilder b;  // a GPS directory of one tag libtiff does not know
-    b.u16(1);
-    b.entry(0x8825, kLong, 1, 26);
-    b.u32(0);
-    b.u16(1);
-    b.entry(0x9999, kShort, 1, 5);
-    b.u32(0);
-    cases.push_back({"GPS directory of a tag libtiff does not know", b.bytes, 1});
+    cases.push_back({name, b.bytes, 1});
   }
   testing::ScratchFolder scratch;
   testing::TempFolder folder;
@@ -516,15 +514,9 @@ TEST(TiffMetadata, ProfileAndMetadataGoIntoTiffAndComeBackOut) {
   for (const std::string& path : {tif, jpg}) {
     SCOPED_TRACE(path);
     const auto tags = exiftool_tags(path);
-    for (const auto& [tag, value] :
-         std::map<std::string, std::string>{{"IFD0:Make", "Canon"},
-                                            {"IFD0:Model", "EOS 5D"},
-                                            {"ExifIFD:DateTimeOriginal", "2021:05:06 07:08:09"},
-                                            {"ExifIFD:ExposureTime", "0.008"},
-                                            {"ExifIFD:FNumber", "5.6"},
-                                            {"ExifIFD:ISO", "400"},
-                                            {"XMP-dc:Title", "hello"},
-                                            {"XMP-tiff:Orientation", "1"}}) {
+    std::map<std::string, std::string> expected = camera_tags();
+    expected.insert({{"XMP-dc:Title", "hello"}, {"XMP-tiff:Orientation", "1"}});
+    for (const auto& [tag, value] : expected) {
       // libtiff keeps a TIFF's EXIF rationals as single-precision numbers.
       const std::string got = tags.count(tag) ? tags.at(tag) : "missing";
       if (value.find_first_not_of("0123456789.") == std::string::npos && got != "missing") {
