@@ -170,7 +170,7 @@ TEST_F(JpegDamage, FilesOfThousandsOfScansAreRefused) {
 // 16 x 16 picture's header claims the larger size; comment segments make the
 // file as long as the Huffman floor asks), so it is refused for where its
 // data ends, once the coefficients have been set aside.
-TEST_F(JpegDamage, ProgressiveFilesNeedingOverAGibibyteOfCoefficientsAreDecoded) {
+TEST_F(JpegDamage, ProgressiveFilesNeedingOverAGibibyteOfCoefficientsAreGivenIt) {
   testing::JpegEncoding e;
   e.width = e.height = 16;
   e.progressive = true;
