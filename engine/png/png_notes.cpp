@@ -1,5 +1,7 @@
 #include "engine/png/png_notes.h"
 
+#include <array>
+#include <cmath>
 #include <cstring>
 
 #include "engine/metadata/exif_block.h"
@@ -9,6 +11,19 @@ namespace quorvant::engine::png {
 namespace {
 
 constexpr char kXmpKeyword[] = "XML:com.adobe.xmp";
+
+// What a gAMA chunk says of sRGB's curve, which is close to a 2.2 power.
+constexpr double kSrgbFileGamma = 0.45455;
+
+// sRGB's white and primaries as cHRM orders them (white, red, green, blue),
+// within the rounding of writers that store fewer digits.
+bool near_srgb_primaries(const std::array<double, 8>& xy) {
+  constexpr std::array<double, 8> kSrgb = {0.3127, 0.3290, 0.64, 0.33, 0.30, 0.60, 0.15, 0.06};
+  for (size_t i = 0; i < xy.size(); ++i) {
+    if (std::abs(xy[i] - kSrgb[i]) > 0.001) return false;
+  }
+  return true;
+}
 
 void note_colour_chunks(png_structp png, png_infop info, PictureNotes& notes) {
   if (notes.icc_profile.empty()) {
@@ -32,11 +47,17 @@ void note_colour_chunks(png_structp png, png_infop info, PictureNotes& notes) {
   }
   double gamma = 0.0;
   if (png_get_gAMA(png, info, &gamma) == 0) return;  // cHRM alone describes no space
-  colour.gamma = gamma;
   std::array<double, 8> xy{};
-  if (png_get_cHRM(png, info, &xy[0], &xy[1], &xy[2], &xy[3], &xy[4], &xy[5], &xy[6], &xy[7]) != 0) {
-    colour.chromaticities = xy;
+  const bool primaries = png_get_cHRM(png, info, &xy[0], &xy[1], &xy[2], &xy[3], &xy[4], &xy[5], &xy[6], &xy[7]) != 0;
+  // gAMA 1/2.2 with sRGB's primaries (or none) is how ImageMagick and many
+  // other writers tag sRGB: other programs show such files as stored, not
+  // through a pure 2.2 curve, which moves the shadows by up to 9 levels.
+  if (std::abs(gamma - kSrgbFileGamma) < 0.00005 && (!primaries || near_srgb_primaries(xy))) {
+    colour.srgb = true;
+    return;
   }
+  colour.gamma = gamma;
+  if (primaries) colour.chromaticities = xy;
 }
 
 void note_metadata_chunks(png_structp png, png_infop info, PictureNotes& notes) {

@@ -190,6 +190,35 @@ TEST(ColourToSrgb, EveryKindOfSourceMatchesTransicc) {
   }
 }
 
+// gAMA 1/2.2 with sRGB's primaries, or with none, is how ImageMagick tags
+// sRGB: the levels stay as stored, and no profile is written for them.
+// Another gamma with the same primaries is converted.
+TEST(ColourToSrgb, PngsTaggedTheWayImageMagickTagsSrgbKeepTheirLevels) {
+  const TempFolder folder;
+  std::vector<uint8_t> ramp;
+  for (int level = 0; level < 256; ++level) ramp.insert(ramp.end(), 3, static_cast<uint8_t>(level));
+  const auto srgb_primaries = be32s({0.3127, 0.329, 0.64, 0.33, 0.3, 0.6, 0.15, 0.06}, 100000);
+  const struct {
+    const char* name;
+    double gamma;
+    bool primaries;
+    bool kept;
+  } cases[] = {{"gAMA 1/2.2 and sRGB's cHRM", 0.45455, true, true},
+               {"gAMA 1/2.2 alone", 0.45455, false, true},
+               {"gAMA 1/1.8 and sRGB's cHRM", 1 / 1.8, true, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> chunks = {{"gAMA", be32s({c.gamma}, 100000)}};
+    if (c.primaries) chunks.emplace_back("cHRM", srgb_primaries);
+    write_png(folder.file("ramp.png"), 256, 1, 8, 2, chunks, ramp);
+    const std::string bmp = converted(TargetFormat::kBmp, folder.file("ramp.png"), folder.file("ramp.bmp"), photo_options());
+    EXPECT_EQ(samples_of(bmp, "RGB") == ramp, c.kept);
+    const std::string png = converted(TargetFormat::kPng, folder.file("ramp.png"), folder.file("kept.png"),
+                                      photo_options(ColourHandling::kProfile));
+    EXPECT_EQ(run_command("pngcheck -v " + shell_quote(png)).out.find("iCCP") == std::string::npos, c.kept);
+  }
+}
+
 // A grey picture with a grey profile becomes sRGB grey; a palette picture
 // has its entries converted.
 TEST(ColourToSrgb, GreyAndPalettePictures) {
