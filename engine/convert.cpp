@@ -176,7 +176,8 @@ Conversion prepare_and_write(ImageBuffer& loaded, const PictureNotes& notes, con
 
 // Whether the writer can start on the picture while it is read: the reader
 // gives its rows final from the top, the writer takes them from the top as
-// they come, and nothing between the two changes or copies the pixels.
+// they come, and nothing between the two changes the pixels but a change of
+// depth, which goes row by row as the rows come (grey for PGM and PBM).
 // (Pictures of 8 bits are left out: the header does not say whether they
 // have a palette, which a writer may have to take away.)
 bool writes_while_reading(const ImageReader& reader, const ImageWriter& writer, const PictureNotes& notes,
@@ -185,7 +186,7 @@ bool writes_while_reading(const ImageReader& reader, const ImageWriter& writer, 
   const Recipe& recipe = kRecipes[static_cast<int>(format)];
   const uint32_t bits = reader.header().bits;
   const WriterNeeds needs = writer.needs(settings_for(recipe, options, bits));
-  return needs.valid && bits != 8 && needs.bits == bits && needs.palette_count == 0 &&
+  return needs.valid && bits != 8 && needs.palette_count == 0 &&
          !prepare_changes_pixels(bits, 0, notes, options, recipe.holds(options));
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include "engine/colour.h"
 #include "engine/quantise.h"
@@ -15,18 +16,24 @@ constexpr const char* kScratchPrefix = "CSWCLASS";
 
 bool valid_depth(uint32_t bits) { return bits == 8 || bits == 16 || bits == 24 || bits == 32; }
 
-// Writes every pixel of `destination` from the colours of `source`; both have
-// the same size. `Store` gets the destination pixel's address and its colour.
+// Writes the pixels [first, end) of `destination` from the colours of
+// `source`; both have the same size. `Store` gets the destination pixel's
+// address and its colour.
 template <size_t kBytesPerPixel, class Store>
-void fill(const ImageBuffer& source, ImageBuffer& destination, Store&& store) {
+void fill(const ImageBuffer& source, ImageBuffer& destination, size_t first, size_t end, Store&& store) {
   uint8_t* out = destination.pixels();
-  for_each_colour(source, [&](size_t i, Rgb c) { store(out + kBytesPerPixel * i, c); });
+  for_each_colour(source, [&](size_t i, Rgb c) { store(out + kBytesPerPixel * i, c); }, first, end);
 }
 
-void fill_direct(const ImageBuffer& source, ImageBuffer& destination) {
+// Rows [first_row, end_row) of `destination` in its own depth, without a
+// palette, from `source`.
+void fill_direct(const ImageBuffer& source, ImageBuffer& destination, int32_t first_row, int32_t end_row) {
+  const size_t width = static_cast<size_t>(source.width());
+  const size_t first = width * static_cast<size_t>(first_row);
+  const size_t end = width * static_cast<size_t>(end_row);
   switch (destination.bits()) {
     case 32:
-      fill<4>(source, destination, [](uint8_t* p, Rgb c) {
+      fill<4>(source, destination, first, end, [](uint8_t* p, Rgb c) {
         p[0] = 255;
         p[1] = c.red;
         p[2] = c.green;
@@ -34,26 +41,51 @@ void fill_direct(const ImageBuffer& source, ImageBuffer& destination) {
       });
       break;
     case 24:
-      fill<3>(source, destination, [](uint8_t* p, Rgb c) {
+      fill<3>(source, destination, first, end, [](uint8_t* p, Rgb c) {
         p[0] = c.red;
         p[1] = c.green;
         p[2] = c.blue;
       });
       break;
     case 16:
-      fill<2>(source, destination, [](uint8_t* p, Rgb c) {
+      fill<2>(source, destination, first, end, [](uint8_t* p, Rgb c) {
         const uint16_t code = colour_code(c.red, c.green, c.blue);
         p[0] = static_cast<uint8_t>(code);
         p[1] = static_cast<uint8_t>(code >> 8);
       });
       break;
     case 8:
-      fill<1>(source, destination, [](uint8_t* p, Rgb c) { *p = grey_level(c.red, c.green, c.blue); });
+      fill<1>(source, destination, first, end, [](uint8_t* p, Rgb c) { *p = grey_level(c.red, c.green, c.blue); });
       break;
     default:
       break;
   }
 }
+
+// The rows of a picture converted from one still being decoded: each wait
+// of the writer's converts the rows it asks for, once the source has them,
+// so the conversion runs beside the decoding instead of after it.
+// `destination` must stay where it is while this lives (it is its own).
+class ConvertedAsTheyArrive final : public RowsReady {
+ public:
+  ConvertedAsTheyArrive(const ImageBuffer& source, ImageBuffer& destination)
+      : source_(source), destination_(destination) {}
+
+  bool wait_for(int32_t rows) override {
+    std::lock_guard lock(mutex_);
+    if (rows <= converted_) return true;
+    if (!source_.rows_ready(rows)) return false;
+    fill_direct(source_, destination_, converted_, rows);
+    converted_ = rows;
+    return true;
+  }
+
+ private:
+  std::mutex mutex_;
+  const ImageBuffer& source_;
+  ImageBuffer& destination_;
+  int32_t converted_ = 0;
+};
 
 }  // namespace
 
@@ -85,6 +117,8 @@ std::string claimed_size_refusal(const char* format, uint64_t unpacked_bytes, ui
 }
 
 void ImageBuffer::clear() noexcept {
+  if (converting_ && arrival_ == converting_.get()) arrival_ = nullptr;
+  converting_.reset();
   storage_.release();
   palette_.clear();
   palette_.shrink_to_fit();
@@ -147,7 +181,13 @@ bool ImageBuffer::convert(ImageBuffer& destination, uint32_t bits, int32_t palet
 
   if (!destination.create(width_, height_, bits, palette_count)) return false;
   if (to_palette) return quantise(*this, destination, palette_count);
-  fill_direct(*this, destination);
+  if (arrival_ != nullptr) {
+    // Still being decoded: the rows are converted as the writer asks for them.
+    destination.converting_ = std::make_unique<ConvertedAsTheyArrive>(*this, destination);
+    destination.arrival_ = destination.converting_.get();
+    return true;
+  }
+  fill_direct(*this, destination, 0, height_);
   destination.flush();
   return true;
 }

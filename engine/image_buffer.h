@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -93,7 +94,7 @@ class ImageBuffer {
   // While the picture is still being decoded into, a writer that starts
   // early waits here until rows [0, rows) are final; false when the reader
   // stopped before. A picture read whole answers true at once.
-  void arriving_through(RowArrival* arrival) { arrival_ = arrival; }
+  void arriving_through(RowsReady* arrival) { arrival_ = arrival; }
   bool rows_ready(int32_t rows) const { return arrival_ == nullptr || arrival_->wait_for(rows); }
   bool flush() noexcept { return storage_.flush(); }
 
@@ -105,7 +106,10 @@ class ImageBuffer {
   ScratchBuffer storage_;
   std::vector<PaletteEntry> palette_;
   std::string failure_;
-  RowArrival* arrival_ = nullptr;  // not owned: the conversion's, while it reads and writes at once
+  RowsReady* arrival_ = nullptr;  // the conversion's, while it reads and writes at once, or converting_
+  // A picture converted from one still arriving: converts its rows as they
+  // are waited for.
+  std::unique_ptr<RowsReady> converting_;
 };
 
 // The picture as a writer needs it: `source` itself when it already has

@@ -9,7 +9,16 @@
 
 namespace quorvant::engine {
 
-class RowArrival {
+// What a writer that starts early waits on: the rows of its picture that
+// are final so far.
+class RowsReady {
+ public:
+  virtual ~RowsReady() = default;
+  // Waits until rows [0, rows) are final; false when they never will be.
+  virtual bool wait_for(int32_t rows) = 0;
+};
+
+class RowArrival final : public RowsReady {
  public:
   // Rows [0, rows) are final (a smaller count than before changes nothing).
   void arrived(int32_t rows);
@@ -17,7 +26,7 @@ class RowArrival {
   void stopped();
   // Waits until rows [0, rows) are final; false when the reader ended
   // before they were.
-  bool wait_for(int32_t rows);
+  bool wait_for(int32_t rows) override;
 
  private:
   std::mutex mutex_;

@@ -1,6 +1,7 @@
 // Reading the colour of every pixel of a picture, whatever its depth.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -22,31 +23,32 @@ inline std::array<Rgb, 256> palette_colours(const ImageBuffer& picture) {
   return colours;
 }
 
-// Calls emit(i, colour) for every pixel i of `picture` in memory order. The
-// depth is dispatched once, so the per-pixel loop inlines `emit`.
+// Calls emit(i, colour) for every pixel i of `picture` in memory order,
+// from pixel `first` to before pixel `end` (or the last). The depth is
+// dispatched once, so the per-pixel loop inlines `emit`.
 template <class Emit>
-void for_each_colour(const ImageBuffer& picture, Emit&& emit) {
-  const size_t count = picture.pixel_count();
+void for_each_colour(const ImageBuffer& picture, Emit&& emit, size_t first = 0, size_t end = SIZE_MAX) {
+  const size_t count = std::min(end, picture.pixel_count());
   const uint8_t* p = picture.pixels();
   switch (picture.bits()) {
     case 8:
       if (picture.palette_count() > 0) {
         const auto colours = palette_colours(picture);
-        for (size_t i = 0; i < count; ++i) emit(i, colours[p[i]]);
+        for (size_t i = first; i < count; ++i) emit(i, colours[p[i]]);
       } else {
-        for (size_t i = 0; i < count; ++i) emit(i, Rgb{p[i], p[i], p[i]});
+        for (size_t i = first; i < count; ++i) emit(i, Rgb{p[i], p[i], p[i]});
       }
       break;
     case 16:
-      for (size_t i = 0; i < count; ++i) {
+      for (size_t i = first; i < count; ++i) {
         emit(i, decode_colour_code(static_cast<uint16_t>(p[2 * i] | (p[2 * i + 1] << 8))));
       }
       break;
     case 24:
-      for (size_t i = 0; i < count; ++i) emit(i, Rgb{p[3 * i], p[3 * i + 1], p[3 * i + 2]});
+      for (size_t i = first; i < count; ++i) emit(i, Rgb{p[3 * i], p[3 * i + 1], p[3 * i + 2]});
       break;
     case 32:  // alpha is dropped
-      for (size_t i = 0; i < count; ++i) emit(i, Rgb{p[4 * i + 1], p[4 * i + 2], p[4 * i + 3]});
+      for (size_t i = first; i < count; ++i) emit(i, Rgb{p[4 * i + 1], p[4 * i + 2], p[4 * i + 3]});
       break;
     default:
       break;

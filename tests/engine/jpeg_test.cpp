@@ -230,7 +230,8 @@ TEST_F(JpegTest, WritingWhileReadingWritesTheBytesOfAPictureReadWhole) {
     return read_bytes(out);
   };
   for (const TargetFormat format : {TargetFormat::kBmp, TargetFormat::kPpm, TargetFormat::kPic, TargetFormat::kPcx,
-                                    TargetFormat::kTif, TargetFormat::kJpg, TargetFormat::kPgm, TargetFormat::kPng}) {
+                                    TargetFormat::kTif, TargetFormat::kJpg, TargetFormat::kPgm, TargetFormat::kPbm,
+                                    TargetFormat::kPng}) {
     EXPECT_TRUE(converted(format, pool.cores()) == converted(format, 1)) << describe(format).name;
   }
 
