@@ -4,14 +4,10 @@
 #include <vector>
 
 #include "engine/bmp/bmp_layout.h"
+#include "engine/bottom_up_blocks.h"
 #include "engine/byte_order.h"
 
 namespace quorvant::engine::bmp {
-
-namespace {
-// The rows written at once: enough for few seeks, little memory.
-constexpr uint64_t kBlockBytes = uint64_t{1} << 20;
-}  // namespace
 
 WriterNeeds BmpWriter::needs(const WriteSettings& settings) const {
   WriterNeeds needs;
@@ -45,24 +41,26 @@ bool BmpWriter::write_body(File& file, const ImageBuffer& picture) {
   // Compression, image size, resolutions and colour counts all stay 0.
   if (!file.seek(0) || !file.write_all(header, sizeof header)) return false;
 
-  // Rows are stored bottom-up. They are taken from the top down, as a
-  // picture still being read delivers them, and each block of rows goes to
-  // its own place in the file: the block's rows in reverse order, the pad
-  // bytes at the end of each row 0.
-  const int32_t block_rows = static_cast<int32_t>(std::clamp<uint64_t>(kBlockBytes / stride, 1, height));
+  // Rows are stored bottom-up; each block of rows goes to its own place in
+  // the file, the pad bytes at the end of each row 0.
+  const int32_t block_rows = rows_per_block(stride, height);
   std::vector<uint8_t> block(static_cast<size_t>(stride) * static_cast<size_t>(block_rows));
-  for (int32_t top = 0; top < height; top += block_rows) {
-    const int32_t rows = std::min(block_rows, height - top);
-    for (int32_t i = 0; i < rows; ++i) {
-      const int32_t y = top + i;
-      if (!picture.rows_ready(y + 1)) return fail(kRowsNeverCame);
-      copy_swapping_red_and_blue(picture.row(y), block.data() + stride * static_cast<size_t>(rows - 1 - i), width);
-    }
-    // The block's lowest row is stored first.
-    const uint64_t at = kPixelOffset + stride * static_cast<uint64_t>(height - top - rows);
-    if (!file.seek(at) || !file.write_all(block.data(), stride * static_cast<size_t>(rows))) return false;
-    for (int32_t y = top; y < top + rows; ++y) row_written(y);
-  }
+  bool rows_missing = false;
+  const bool written = write_bottom_up(
+      picture, block_rows,
+      [&](int32_t y, int32_t slot) {
+        copy_swapping_red_and_blue(picture.row(y), block.data() + stride * static_cast<size_t>(slot), width);
+      },
+      [&](int32_t stored_first, int32_t rows) {
+        const uint64_t at = kPixelOffset + stride * static_cast<uint64_t>(stored_first);
+        if (!file.seek(at) || !file.write_all(block.data(), stride * static_cast<size_t>(rows))) return false;
+        // Rows of the picture from the top, as they are done.
+        for (int32_t y = height - stored_first - rows; y < height - stored_first; ++y) row_written(y);
+        return true;
+      },
+      rows_missing);
+  if (rows_missing) return fail(kRowsNeverCame);
+  if (!written) return false;
   return true;
 }
 

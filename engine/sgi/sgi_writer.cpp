@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/bottom_up_blocks.h"
 #include "engine/byte_order.h"
 
 namespace quorvant::engine::sgi {
@@ -35,14 +36,45 @@ bool SgiWriter::write_body(File& file, const ImageBuffer& picture) {
   store_be32(header + 104, 0);  // colour map: normal
   if (!file.seek(0) || !file.write_all(header, sizeof header)) return false;
 
-  std::vector<uint8_t> samples(static_cast<size_t>(width));
+  // Each channel's plane stores the rows bottom-up. A block of rows is
+  // parted into its three channels at once, and each channel's part goes
+  // to its own place in its plane.
+  const auto row_bytes = static_cast<size_t>(width);
+  const int32_t block_rows = rows_per_block(3 * row_bytes, height);
+  const size_t plane_bytes = row_bytes * static_cast<size_t>(block_rows);
+  std::vector<uint8_t> block(3 * plane_bytes);
+  bool rows_missing = false;
+  const bool written = write_bottom_up(
+      picture, block_rows,
+      [&](int32_t y, int32_t slot) {
+        const uint8_t* in = picture.row(y);
+        uint8_t* red = block.data() + row_bytes * static_cast<size_t>(slot);
+        uint8_t* green = red + plane_bytes;
+        uint8_t* blue = green + plane_bytes;
+        for (size_t x = 0; x < row_bytes; ++x, in += 3) {
+          red[x] = in[0];
+          green[x] = in[1];
+          blue[x] = in[2];
+        }
+      },
+      [&](int32_t stored_first, int32_t rows) {
+        for (size_t channel = 0; channel < 3; ++channel) {
+          const uint64_t at =
+              kHeaderSize + row_bytes * (channel * static_cast<uint64_t>(height) + static_cast<uint64_t>(stored_first));
+          if (!file.seek(at) ||
+              !file.write_all(block.data() + channel * plane_bytes, row_bytes * static_cast<size_t>(rows))) {
+            return false;
+          }
+        }
+        return true;
+      },
+      rows_missing);
+  if (rows_missing) return fail(kRowsNeverCame);
+  if (!written) return false;
+  // Progress as this writer has always reported it: through the rows once
+  // for each channel, from the bottom.
   for (int channel = 0; channel < 3; ++channel) {
-    for (int32_t k = 0; k < height; ++k) {
-      const uint8_t* in = picture.row(height - 1 - k) + channel;
-      for (int32_t x = 0; x < width; ++x, in += 3) samples[static_cast<size_t>(x)] = *in;
-      if (!file.write_all(samples.data(), samples.size())) return false;
-      row_written(k);
-    }
+    for (int32_t k = 0; k < height; ++k) row_written(k);
   }
   return true;
 }

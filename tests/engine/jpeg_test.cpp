@@ -212,13 +212,14 @@ TEST_F(JpegTest, LargePicturesReadInBandsAsTheLibraryDecodesThem) {
 
 // With a helper free, a writer that takes rows as they come starts while
 // the JPEG is decoded; it writes the bytes it writes from a picture read
-// whole (one thread), for every target. A file cut short fails as damaged
-// and leaves no output and no scratch file behind.
+// whole (one thread), for every target (the picture is wide enough for the
+// bottom-up writers to place several blocks of rows). A file cut short
+// fails as damaged and leaves no output and no scratch file behind.
 TEST_F(JpegTest, WritingWhileReadingWritesTheBytesOfAPictureReadWhole) {
   WorkerPool& pool = WorkerPool::shared();
   ASSERT_GT(pool.cores(), 1u) << "no second core to write on while reading";
   const std::string source = files_.file("source.ppm");
-  testing::run_tool("convert-im6.q16 -seed 4 -size 301x203 plasma:fractal " + testing::shell_quote(source));
+  testing::run_tool("convert-im6.q16 -seed 4 -size 2900x251 plasma:fractal " + testing::shell_quote(source));
   const std::string path = files_.file("source.jpg");
   testing::run_tool("cjpeg -outfile " + testing::shell_quote(path) + " " + testing::shell_quote(source));
   auto converted = [&](TargetFormat format, unsigned threads) {
@@ -229,9 +230,9 @@ TEST_F(JpegTest, WritingWhileReadingWritesTheBytesOfAPictureReadWhole) {
     EXPECT_EQ(done.code, kWritten) << done.reason;
     return read_bytes(out);
   };
-  for (const TargetFormat format : {TargetFormat::kBmp, TargetFormat::kPpm, TargetFormat::kPic, TargetFormat::kPcx,
-                                    TargetFormat::kTif, TargetFormat::kJpg, TargetFormat::kPgm, TargetFormat::kPbm,
-                                    TargetFormat::kPng}) {
+  for (const TargetFormat format :
+       {TargetFormat::kBmp, TargetFormat::kPpm, TargetFormat::kPic, TargetFormat::kPcx, TargetFormat::kTif,
+        TargetFormat::kJpg, TargetFormat::kPgm, TargetFormat::kPbm, TargetFormat::kSgi, TargetFormat::kPng}) {
     EXPECT_TRUE(converted(format, pool.cores()) == converted(format, 1)) << describe(format).name;
   }
 
