@@ -18,27 +18,24 @@ inline int32_t rows_per_block(uint64_t bytes_per_row, int32_t height) {
   return static_cast<int32_t>(std::clamp<uint64_t>(kBlockBytes / std::max<uint64_t>(bytes_per_row, 1), 1, height));
 }
 
+enum class BlocksWritten { kAll, kRowsMissing, kPlaceFailed };
+
 // For each block from the top: waits for each of its rows and calls
 // take(y, slot), slot counting from the block's lowest row (0), which is
 // stored first; then place(stored_first, rows), stored_first being how many
-// rows the file stores before the block's lowest. False when a row never
-// came (`rows_missing` set) or when place fails.
+// rows the file stores before the block's lowest, false when it fails.
 template <class Take, class Place>
-bool write_bottom_up(const ImageBuffer& picture, int32_t block_rows, Take&& take, Place&& place, bool& rows_missing) {
+BlocksWritten write_bottom_up(const ImageBuffer& picture, int32_t block_rows, Take&& take, Place&& place) {
   const int32_t height = picture.height();
-  rows_missing = false;
   for (int32_t top = 0; top < height; top += block_rows) {
     const int32_t rows = std::min(block_rows, height - top);
     for (int32_t i = 0; i < rows; ++i) {
-      if (!picture.rows_ready(top + i + 1)) {
-        rows_missing = true;
-        return false;
-      }
+      if (!picture.rows_ready(top + i + 1)) return BlocksWritten::kRowsMissing;
       take(top + i, rows - 1 - i);
     }
-    if (!place(height - top - rows, rows)) return false;
+    if (!place(height - top - rows, rows)) return BlocksWritten::kPlaceFailed;
   }
-  return true;
+  return BlocksWritten::kAll;
 }
 
 }  // namespace quorvant::engine

@@ -45,8 +45,7 @@ bool BmpWriter::write_body(File& file, const ImageBuffer& picture) {
   // the file, the pad bytes at the end of each row 0.
   const int32_t block_rows = rows_per_block(stride, height);
   std::vector<uint8_t> block(static_cast<size_t>(stride) * static_cast<size_t>(block_rows));
-  bool rows_missing = false;
-  const bool written = write_bottom_up(
+  const BlocksWritten written = write_bottom_up(
       picture, block_rows,
       [&](int32_t y, int32_t slot) {
         copy_swapping_red_and_blue(picture.row(y), block.data() + stride * static_cast<size_t>(slot), width);
@@ -57,10 +56,9 @@ bool BmpWriter::write_body(File& file, const ImageBuffer& picture) {
         // Rows of the picture from the top, as they are done.
         for (int32_t y = height - stored_first - rows; y < height - stored_first; ++y) row_written(y);
         return true;
-      },
-      rows_missing);
-  if (rows_missing) return fail(kRowsNeverCame);
-  if (!written) return false;
+      });
+  if (written == BlocksWritten::kRowsMissing) return fail(kRowsNeverCame);
+  if (written == BlocksWritten::kPlaceFailed) return false;
   return true;
 }
 

@@ -9,7 +9,6 @@ namespace quorvant::engine::jpeg {
 namespace {
 
 constexpr uint8_t kFirstRestart = 0xD0;
-constexpr uint8_t kLastRestart = 0xD7;
 constexpr uint8_t kEndOfImage[] = {0xFF, 0xD9};
 
 BandSource& source_of(j_decompress_ptr decompress) {
@@ -76,25 +75,10 @@ void BandSource::skip(j_decompress_ptr decompress, long count) {
 }
 
 void BandSource::renumber_restarts(uint8_t* bytes, size_t count) {
-  // A marker is 0xFF and a code; fill bytes (more 0xFF) may come between,
-  // and the pair may be split between two reads. In entropy-coded data
-  // 0xFF is rare (every one is a marker or stuffed with a zero), so the
-  // bytes between are passed over with memchr.
-  size_t i = 0;
-  while (i < count) {
-    if (after_marker_byte_) {
-      const uint8_t code = bytes[i++];
-      if (code >= kFirstRestart && code <= kLastRestart) {
-        bytes[i - 1] = static_cast<uint8_t>(kFirstRestart + ((code - kFirstRestart - shift_) & 7));
-      }
-      after_marker_byte_ = code == 0xFF;
-      continue;
-    }
-    const void* marker = std::memchr(bytes + i, 0xFF, count - i);
-    if (marker == nullptr) return;
-    i = static_cast<size_t>(static_cast<const uint8_t*>(marker) - bytes) + 1;
-    after_marker_byte_ = true;
-  }
+  markers_.walk(bytes, count, [&](uint8_t& code, size_t) {
+    if (is_restart_marker(code)) code = static_cast<uint8_t>(kFirstRestart + ((code - kFirstRestart - shift_) & 7));
+    return true;
+  });
 }
 
 }  // namespace quorvant::engine::jpeg

@@ -14,6 +14,7 @@
 #include <jpeglib.h>
 
 #include "engine/file.h"
+#include "engine/jpeg/restart_markers.h"
 
 namespace quorvant::engine::jpeg {
 
@@ -43,8 +44,8 @@ class BandSource {
   std::vector<uint8_t> headers_;
   bool headers_given_ = false;
   bool anything_given_ = false;
-  uint8_t shift_ = 0;               // taken from each restart marker's number, modulo 8
-  bool after_marker_byte_ = false;  // the last byte given was 0xFF
+  uint8_t shift_ = 0;  // taken from each restart marker's number, modulo 8
+  MarkerCodes markers_;
   std::vector<uint8_t> buffer_ = std::vector<uint8_t>(uint64_t{64} << 10);
 };
 

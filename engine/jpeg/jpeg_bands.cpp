@@ -117,9 +117,11 @@ BandPlan plan_bands_at(PositionedReader& file, const ScanGeometry& geometry, std
     starting.push_back(k);
     plan.starts[k] = {static_cast<int32_t>(group) * geometry.row_group, 0, wanted.back()};
   }
+  // No band starts far enough down for a marker: nothing to read.
+  if (wanted.empty()) return plan;
   std::optional<ScanHeaders> headers = read_scan_headers(file);
   std::optional<std::vector<uint64_t>> offsets;
-  if (headers && !wanted.empty()) offsets = find_restart_markers(file, headers->bytes.size(), wanted);
+  if (headers) offsets = find_restart_markers(file, headers->bytes.size(), wanted);
   if (!offsets) {
     plan.starts.assign(bands, BandStart{});
     return plan;

@@ -56,7 +56,6 @@ constexpr uint64_t kBandsFromPixels = 2'000'000;
 
 constexpr int8_t kNoBitYet = -1;
 constexpr int kEndOfImage = 0xD9;
-bool is_restart_marker(int marker) { return marker >= 0xD0 && marker <= 0xD7; }
 
 uint64_t blocks_of(const jpeg_component_info& component) {
   return uint64_t{component.width_in_blocks} * component.height_in_blocks;

@@ -11,8 +11,6 @@ constexpr uint8_t kStartOfImage = 0xD8;
 constexpr uint8_t kBaselineFrame = 0xC0;
 constexpr uint8_t kExtendedFrame = 0xC1;
 constexpr uint8_t kStartOfScan = 0xDA;
-constexpr uint8_t kFirstRestart = 0xD0;
-constexpr uint8_t kLastRestart = 0xD7;
 constexpr uint8_t kTemporary = 0x01;
 // Headers longer than this (ICC profiles, thumbnails and all) are not
 // copied for every band.
@@ -56,7 +54,7 @@ std::optional<ScanHeaders> read_scan_headers(PositionedReader& file) {
     if (segment_end > kMostHeaderBytes) return std::nullopt;
     if (code == kBaselineFrame || code == kExtendedFrame) height_at = at + 3;  // after the length and precision
     // Markers without a segment have no place before the scan.
-    if ((code >= kFirstRestart && code <= kLastRestart) || code == kTemporary || code == 0) return std::nullopt;
+    if (is_restart_marker(code) || code == kTemporary || code == 0) return std::nullopt;
     at = segment_end;
     if (code == kStartOfScan) break;
   }
@@ -76,32 +74,21 @@ std::optional<std::vector<uint64_t>> find_restart_markers(PositionedReader& file
   std::vector<uint8_t> buffer(size_t{256} << 10);
   uint64_t buffer_at = data_start;
   uint64_t markers = 0;
-  bool after_marker_byte = false;
+  MarkerCodes codes;
   for (;;) {
     const ssize_t got = file.read(buffer.data(), buffer.size());
     if (got <= 0) return std::nullopt;
     const auto count = static_cast<size_t>(got);
-    size_t i = 0;
-    while (i < count) {
-      if (!after_marker_byte) {
-        const void* marker = std::memchr(buffer.data() + i, kMarker, count - i);
-        if (marker == nullptr) break;
-        i = static_cast<size_t>(static_cast<const uint8_t*>(marker) - buffer.data()) + 1;
-        after_marker_byte = true;
-        continue;
-      }
-      const uint8_t code = buffer[i++];
-      after_marker_byte = code == kMarker;
-      if (code == 0 || code == kMarker) continue;  // a stuffed 0xFF, or fill
-      // Restart markers count 0 to 7 over and over; any other marker ends
-      // the scan.
-      if (code < kFirstRestart || code > kLastRestart || code - kFirstRestart != static_cast<int>(markers % 8)) {
-        return std::nullopt;
-      }
+    // Restart markers count 0 to 7 over and over; any other marker ends
+    // the scan.
+    const bool in_turn = codes.walk(buffer.data(), count, [&](uint8_t code, size_t after) {
+      if (!is_restart_marker(code) || code - 0xD0 != static_cast<int>(markers % 8)) return false;
       ++markers;
-      while (offsets.size() < wanted.size() && wanted[offsets.size()] == markers) offsets.push_back(buffer_at + i);
-      if (offsets.size() == wanted.size()) return offsets;
-    }
+      while (offsets.size() < wanted.size() && wanted[offsets.size()] == markers) offsets.push_back(buffer_at + after);
+      return offsets.size() < wanted.size();
+    });
+    if (offsets.size() == wanted.size()) return offsets;
+    if (!in_turn) return std::nullopt;
     buffer_at += count;
   }
 }

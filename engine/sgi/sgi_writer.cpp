@@ -43,8 +43,7 @@ bool SgiWriter::write_body(File& file, const ImageBuffer& picture) {
   const int32_t block_rows = rows_per_block(3 * row_bytes, height);
   const size_t plane_bytes = row_bytes * static_cast<size_t>(block_rows);
   std::vector<uint8_t> block(3 * plane_bytes);
-  bool rows_missing = false;
-  const bool written = write_bottom_up(
+  const BlocksWritten written = write_bottom_up(
       picture, block_rows,
       [&](int32_t y, int32_t slot) {
         const uint8_t* in = picture.row(y);
@@ -67,10 +66,9 @@ bool SgiWriter::write_body(File& file, const ImageBuffer& picture) {
           }
         }
         return true;
-      },
-      rows_missing);
-  if (rows_missing) return fail(kRowsNeverCame);
-  if (!written) return false;
+      });
+  if (written == BlocksWritten::kRowsMissing) return fail(kRowsNeverCame);
+  if (written == BlocksWritten::kPlaceFailed) return false;
   // Progress as this writer has always reported it: through the rows once
   // for each channel, from the bottom.
   for (int channel = 0; channel < 3; ++channel) {
